@@ -1,0 +1,89 @@
+# Source conventions shared by the library, the programs and their tests:
+#   *_test.cpp       GoogleTest sources; one test executable per folder
+#   *_gui_test.cpp   tests that open windows: run with a private X display
+#   *_win.cpp        Windows-only (GDI, windows, registry); not built natively
+#   *_fuzz.cpp       native fuzz targets, built by bench/
+#   winmain_win.cpp  a program's entry point
+
+function(vesko_collect_sources out dir)
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.c)
+  list(FILTER files EXCLUDE REGEX "_test\\.cpp$|_fuzz\\.cpp$|_bench\\.cpp$")
+  if(NOT VESKO_WINDOWS)
+    list(FILTER files EXCLUDE REGEX "_win\\.cpp$")
+  endif()
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+function(vesko_add_program target dir output)
+  file(GLOB_RECURSE entry CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*winmain_win.cpp)
+  if(NOT entry)
+    return()
+  endif()
+  file(GLOB_RECURSE resources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.rc)
+  add_executable(${target} WIN32 ${entry} ${resources})
+  target_link_libraries(${target} PRIVATE ${dir}_core)
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output} SUFFIX ""
+                                             RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()
+
+# Fixtures made at test time by every fixtures.sh in the tree.
+set(VESKO_FIXTURES_DIR ${CMAKE_BINARY_DIR}/fixtures)
+
+function(vesko_add_test_exe name sources libs labels gui)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${libs} vesko_test_support GTest::gtest GTest::gtest_main)
+  set(env "VESKO_FIXTURES=${VESKO_FIXTURES_DIR};VESKO_SOURCE=${CMAKE_SOURCE_DIR};VESKO_BUILD=${CMAKE_BINARY_DIR}")
+  set(lock "")
+  if(gui)
+    list(APPEND env "VESKO_GUI=1")
+    set(lock RESOURCE_LOCK wine_gui)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES TIMEOUT 120 LABELS "${labels}" FIXTURES_REQUIRED vesko_fixtures ENVIRONMENT "${env}" ${lock})
+endfunction()
+
+function(vesko_add_tests)
+  add_test(NAME make_fixtures COMMAND ${CMAKE_SOURCE_DIR}/tools/make-fixtures ${CMAKE_SOURCE_DIR} ${VESKO_FIXTURES_DIR})
+  set_tests_properties(make_fixtures PROPERTIES FIXTURES_SETUP vesko_fixtures TIMEOUT 600 LABELS fixtures)
+
+  file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/imaging/*_test.cpp ${CMAKE_SOURCE_DIR}/calendar/*_test.cpp
+       ${CMAKE_SOURCE_DIR}/saver/*_test.cpp ${CMAKE_SOURCE_DIR}/tests/*_test.cpp)
+  if(NOT VESKO_WINDOWS)
+    list(FILTER tests EXCLUDE REGEX "_win_test\\.cpp$|_gui_test\\.cpp$")
+  endif()
+  set(dirs "")
+  foreach(t ${tests})
+    get_filename_component(d ${t} DIRECTORY)
+    list(APPEND dirs ${d})
+  endforeach()
+  list(REMOVE_DUPLICATES dirs)
+  foreach(d ${dirs})
+    file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${d})
+    string(REPLACE "/" "_" name "t_${rel}")
+    set(plain "")
+    set(gui "")
+    foreach(t ${tests})
+      get_filename_component(td ${t} DIRECTORY)
+      if(td STREQUAL d)
+        if(t MATCHES "_gui_test\\.cpp$")
+          list(APPEND gui ${t})
+        else()
+          list(APPEND plain ${t})
+        endif()
+      endif()
+    endforeach()
+    set(libs is5)
+    if(rel MATCHES "^calendar" AND TARGET calendar_core)
+      set(libs calendar_core)
+    elseif(rel MATCHES "^saver" AND TARGET saver_core)
+      set(libs saver_core)
+    endif()
+    if(plain)
+      vesko_add_test_exe(${name} "${plain}" "${libs}" "unit" FALSE)
+    endif()
+    if(gui)
+      vesko_add_test_exe(${name}_gui "${gui}" "${libs}" "gui" TRUE)
+    endif()
+  endforeach()
+endfunction()

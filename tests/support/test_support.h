@@ -1,0 +1,29 @@
+// Helpers shared by the test executables, native and under Wine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vt {
+
+// A file made by a fixtures.sh script at test time.
+std::string FixturePath(const std::string& name);
+// A path under the build folder, for files a test writes.
+std::string BuildPath(const std::string& name);
+// A host path as the test process sees it (Z:-prefixed under Wine).
+std::string HostPath(const std::string& path);
+
+bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes);
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// A binary PNM (P5 or P6, maxval 255) as written by djpeg, ImageMagick and friends.
+struct Pnm {
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    std::vector<uint8_t> pixels;
+};
+bool ReadPnm(const std::string& path, Pnm* image);
+
+}  // namespace vt
