@@ -39,7 +39,7 @@ function(vesko_add_test_exe name sources libs labels gui)
     set(lock RESOURCE_LOCK wine_gui)
   endif()
   gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 120
+    DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES
     PROPERTIES TIMEOUT 120 LABELS "${labels}" FIXTURES_REQUIRED vesko_fixtures ENVIRONMENT "${env}" ${lock})
 endfunction()
 
