@@ -29,18 +29,18 @@ endfunction()
 # Fixtures made at test time by every fixtures.sh in the tree.
 set(VESKO_FIXTURES_DIR ${CMAKE_BINARY_DIR}/fixtures)
 
+# Tests find the source and build folders through compile definitions of the
+# support library; a test executable named *_gui runs on a private display.
 function(vesko_add_test_exe name sources libs labels gui)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${libs} vesko_test_support GTest::gtest GTest::gtest_main)
-  set(env "VESKO_FIXTURES=${VESKO_FIXTURES_DIR};VESKO_SOURCE=${CMAKE_SOURCE_DIR};VESKO_BUILD=${CMAKE_BINARY_DIR}")
   set(lock "")
   if(gui)
-    list(APPEND env "VESKO_GUI=1")
     set(lock RESOURCE_LOCK wine_gui)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES
-    PROPERTIES TIMEOUT 120 LABELS "${labels}" FIXTURES_REQUIRED vesko_fixtures ENVIRONMENT "${env}" ${lock})
+    PROPERTIES TIMEOUT 120 LABELS "${labels}" FIXTURES_REQUIRED vesko_fixtures ${lock})
 endfunction()
 
 function(vesko_add_tests)

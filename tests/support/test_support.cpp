@@ -1,18 +1,21 @@
 #include "tests/support/test_support.h"
 
 #include <cstdio>
+#include <cstring>
+
+#include <png.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 #include <cctype>
 #include <cstdlib>
 
 namespace vt {
 
-namespace {
-std::string EnvOr(const char* name, const char* fallback)
-{
-    const char* v = std::getenv(name);
-    return v && *v ? v : fallback;
-}
-}
 
 std::string HostPath(const std::string& path)
 {
@@ -24,8 +27,8 @@ std::string HostPath(const std::string& path)
     return path;
 }
 
-std::string FixturePath(const std::string& name) { return HostPath(EnvOr("VESKO_FIXTURES", "fixtures") + "/" + name); }
-std::string BuildPath(const std::string& name) { return HostPath(EnvOr("VESKO_BUILD", ".") + "/" + name); }
+std::string FixturePath(const std::string& name) { return HostPath(std::string(VESKO_BUILD_DIR) + "/fixtures/" + name); }
+std::string BuildPath(const std::string& name) { return HostPath(std::string(VESKO_BUILD_DIR) + "/" + name); }
 
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes)
 {
@@ -83,6 +86,69 @@ bool ReadPnm(const std::string& path, Pnm* image)
         return false;
     image->pixels.assign(b.begin() + pos, b.begin() + pos + need);
     return true;
+}
+
+int RunHost(const std::string& program, const std::vector<std::string>& args)
+{
+#ifdef _WIN32
+    std::string cmd = HostPath(program);
+    for (const std::string& a : args)
+        cmd += " " + a;
+    STARTUPINFOA si;
+    std::memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back(0);
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+#else
+    pid_t pid = fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+bool TakeScreenshot(const std::string& pngPath, Pnm* image)
+{
+    std::string tool = std::string(VESKO_SOURCE_DIR) + "/tools/screenshot";
+    // The host program sees host paths: strip the drive Wine put in front.
+    std::string hostOut = pngPath.rfind("Z:", 0) == 0 ? pngPath.substr(2) : pngPath;
+    // Wine starts ELF programs, not scripts: run the script through bash.
+    if (RunHost("/bin/bash", {tool, hostOut}) != 0)
+        return false;
+    std::vector<uint8_t> bytes;
+    if (!ReadFileBytes(pngPath, &bytes))
+        return false;
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size()))
+        return false;
+    png.format = PNG_FORMAT_RGB;
+    image->width = static_cast<int>(png.width);
+    image->height = static_cast<int>(png.height);
+    image->channels = 3;
+    image->pixels.resize(PNG_IMAGE_SIZE(png));
+    return png_image_finish_read(&png, nullptr, image->pixels.data(), 0, nullptr) != 0;
 }
 
 }  // namespace vt

@@ -26,4 +26,11 @@ struct Pnm {
 };
 bool ReadPnm(const std::string& path, Pnm* image);
 
+// Runs a host (Linux) program with plain arguments and waits for it; its exit
+// code, or -1 when it could not start. Under Wine this starts the Unix program.
+int RunHost(const std::string& program, const std::vector<std::string>& args);
+
+// Saves the test's X display as a PNG (tools/screenshot) and reads it back as RGB.
+bool TakeScreenshot(const std::string& pngPath, Pnm* image);
+
 }  // namespace vt
