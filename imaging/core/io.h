@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "../is5.h"
 #include "../platform/winshim.h"
 
 class CISIO {
@@ -61,6 +62,8 @@ public:
     BOOL IsValid() const override { return m_kind != kClosed && m_file != nullptr; }
 
 private:
+    int64_t Length();
+
     FILE* m_file = nullptr;
     std::string m_path;
 };
@@ -83,7 +86,11 @@ private:
     int32_t ReadableLength() const { return m_writable ? m_written : m_size; }
 
     BYTE* m_data = nullptr;
-    int32_t m_size = 0;
+    int32_t m_size = 0;  // a source's length, a sink's capacity
     int32_t m_position = 0;
     int32_t m_written = 0;
 };
+
+// The public handles are CISIO objects.
+inline CISIO* ISFromHandle(HISSRC handle) { return reinterpret_cast<CISIO*>(handle); }
+inline HISSRC ISToHandle(CISIO* io) { return reinterpret_cast<HISSRC>(io); }

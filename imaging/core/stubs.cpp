@@ -1,0 +1,72 @@
+// Entries not built yet: each reports code 45 under its own name and returns
+// 0 / NULL. Building an entry removes its line here.
+#include "frame.h"
+
+namespace {
+int ISUnsupported(const char* name)
+{
+    if (ISGetThreadState())
+        ISSetLastError(45, name);
+    return 0;
+}
+}  // namespace
+
+#define IS_STUB(name) ISUnsupported(#name)
+
+void ISShutdown(void) { IS_STUB(ISShutdown); }
+
+void* is5_ReadJPG(HISSRC, uint32_t*, uint32_t*, uint32_t, uint32_t) { IS_STUB(is5_ReadJPG); return nullptr; }
+BOOL is5_GetJPGDims(HISSRC, uint32_t*, uint32_t*, uint32_t*, uint32_t*, uint32_t*, ISResolution*, int32_t) { return IS_STUB(is5_GetJPGDims); }
+int32_t is5_WriteJPG(HISDEST, const void*, uint32_t, uint32_t, uint32_t, uint32_t, int32_t, const ISResolution*, uint32_t) { return IS_STUB(is5_WriteJPG); }
+
+void* is5_ReadImage(HISSRC, uint32_t*, uint32_t*, uint32_t, int32_t) { IS_STUB(is5_ReadImage); return nullptr; }
+int32_t is5_GuessFileType(HISSRC) { return IS_STUB(is5_GuessFileType); }
+
+void* is5_ReadBMP(HISSRC, uint32_t*, uint32_t*, uint32_t, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadBMP); return nullptr; }
+BOOL is5_GetBMPDims(HISSRC, uint32_t*, uint32_t*, uint32_t*, ISResolution*, int32_t) { return IS_STUB(is5_GetBMPDims); }
+int32_t is5_WriteBMP(HISDEST, const void*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, const RGBQUAD*, const ISResolution*, uint32_t) { return IS_STUB(is5_WriteBMP); }
+void* is5_ReadMetafile(const char*, uint32_t*, uint32_t*, uint32_t, uint32_t, COLORREF, uint32_t) { IS_STUB(is5_ReadMetafile); return nullptr; }
+
+BOOL is5_ResizeImage(const void*, uint32_t, uint32_t, uint32_t, void*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) { return IS_STUB(is5_ResizeImage); }
+BOOL is5_BlurImage(const void*, uint32_t, uint32_t, uint32_t, uint32_t, void*, uint32_t, int32_t, double, uint32_t) { return IS_STUB(is5_BlurImage); }
+BOOL is5_UnsharpMaskImage(const void*, uint32_t, uint32_t, uint32_t, uint32_t, void*, uint32_t, int32_t, double, double, uint32_t) { return IS_STUB(is5_UnsharpMaskImage); }
+BOOL is5_OverlayImage(void*, uint32_t, uint32_t, uint32_t, uint32_t, const void*, uint32_t, uint32_t, uint32_t, int32_t, int32_t, double, double, uint32_t, uint32_t) { return IS_STUB(is5_OverlayImage); }
+BOOL is5_ModifyImageSaturation(void*, uint32_t, uint32_t, uint32_t, uint32_t, double) { return IS_STUB(is5_ModifyImageSaturation); }
+BOOL is5_AdjustBrightnessContrast(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, double, uint32_t) { return IS_STUB(is5_AdjustBrightnessContrast); }
+BOOL is5_RGBToRGBA(const void*, uint32_t, uint32_t, uint32_t, void*, uint32_t, uint32_t) { return IS_STUB(is5_RGBToRGBA); }
+BOOL is5_CropImage(const void*, uint32_t, uint32_t, uint32_t, void*, uint32_t, const RECT*, uint32_t) { return IS_STUB(is5_CropImage); }
+BOOL is5_8BitToRGB(const void*, uint32_t, uint32_t, uint32_t, void*, uint32_t, int32_t, const RGBQUAD*, uint32_t) { return IS_STUB(is5_8BitToRGB); }
+BOOL is5_AdjustGamma(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, uint32_t) { return IS_STUB(is5_AdjustGamma); }
+
+BOOL is5_DIBWidth(const BITMAPINFOHEADER*, uint32_t*) { return IS_STUB(is5_DIBWidth); }
+BOOL is5_DIBHeight(const BITMAPINFOHEADER*, uint32_t*) { return IS_STUB(is5_DIBHeight); }
+BOOL is5_FillSolidRect(void*, uint32_t, uint32_t, uint32_t, uint32_t, const RECT*, COLORREF, uint32_t) { return IS_STUB(is5_FillSolidRect); }
+void is5_SetHBITMAPCreateMethod(int32_t) { IS_STUB(is5_SetHBITMAPCreateMethod); }
+#ifdef _WIN32
+BOOL is5_HBITMAPToRGB(HBITMAP, HDC, HPALETTE, void*) { return IS_STUB(is5_HBITMAPToRGB); }
+HBITMAP is5_RGBToHBITMAP(const void*, uint32_t, uint32_t, uint32_t, HPALETTE, HDC) { IS_STUB(is5_RGBToHBITMAP); return nullptr; }
+HBITMAP is5_LoadResourceBitmap(HMODULE, const char*, HPALETTE) { IS_STUB(is5_LoadResourceBitmap); return nullptr; }
+BOOL is5_GetTextLineSize2(const void*, const LOGFONTA*, const RECT*, uint32_t, uint32_t, uint32_t*, uint32_t*) { return IS_STUB(is5_GetTextLineSize2); }
+BOOL is5_DrawSmoothTextOnRGB2(void*, uint32_t, uint32_t, uint32_t, const void*, const LOGFONTA*, uint32_t, const RECT*, uint32_t, uint32_t, COLORREF) { return IS_STUB(is5_DrawSmoothTextOnRGB2); }
+BOOL is5_DCToRGB(HDC, int32_t, int32_t, uint32_t, uint32_t, void*) { return IS_STUB(is5_DCToRGB); }
+BOOL is5_DrawRGB(HDC, const void*, uint32_t, uint32_t, uint32_t, int32_t, int32_t, HPALETTE) { return IS_STUB(is5_DrawRGB); }
+#endif
+
+void* is5_ReadTGA(HISSRC, uint32_t*, uint32_t*, uint32_t, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadTGA); return nullptr; }
+BOOL is5_GetTGADims(HISSRC, uint32_t*, uint32_t*, uint32_t*, int32_t) { return IS_STUB(is5_GetTGADims); }
+void* is5_ReadWBMP(HISSRC, uint32_t*, uint32_t*, RGBQUAD*, uint32_t, uint32_t) { IS_STUB(is5_ReadWBMP); return nullptr; }
+BOOL is5_GetWBMPDims(HISSRC, uint32_t*, uint32_t*, int32_t) { return IS_STUB(is5_GetWBMPDims); }
+void* is5_ReadPSD(HISSRC, uint32_t*, uint32_t*, uint32_t, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadPSD); return nullptr; }
+BOOL is5_GetPSDDims(HISSRC, uint32_t*, uint32_t*, uint32_t*, uint32_t*, ISResolution*, int32_t) { return IS_STUB(is5_GetPSDDims); }
+void* is5_ReadTLA(HISSRC, uint32_t*, uint32_t*, const char*, uint32_t, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadTLA); return nullptr; }
+BOOL is5_GetTLADims_(HISSRC, uint32_t*, uint32_t*, uint32_t*, const char*, int32_t) { return IS_STUB(is5_GetTLADims_); }
+void* is5_ReadPNM(HISSRC, uint32_t*, uint32_t*, uint32_t, uint32_t) { IS_STUB(is5_ReadPNM); return nullptr; }
+BOOL is5_GetPNMDims(HISSRC, uint32_t*, uint32_t*, uint32_t*, uint32_t*, int32_t) { return IS_STUB(is5_GetPNMDims); }
+void* is5_ReadTIFF(HISSRC, uint32_t*, uint32_t*, uint32_t, RGBQUAD*, int32_t, uint32_t) { IS_STUB(is5_ReadTIFF); return nullptr; }
+BOOL is5_GetTIFFDims(HISSRC, int32_t, uint32_t*, uint32_t*, uint32_t*, ISResolution*, int32_t) { return IS_STUB(is5_GetTIFFDims); }
+void* is5_ReadGIF(HISSRC, uint32_t*, uint32_t*, int32_t*, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadGIF); return nullptr; }
+void* is5_ReadPCX(HISSRC, uint32_t*, uint32_t*, uint32_t, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadPCX); return nullptr; }
+BOOL is5_GetPCXDims(HISSRC, uint32_t*, uint32_t*, uint32_t*, ISResolution*, int32_t) { return IS_STUB(is5_GetPCXDims); }
+void* is5_ReadPNG(HISSRC, uint32_t*, uint32_t*, uint32_t, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadPNG); return nullptr; }
+BOOL is5_GetPNGDims(HISSRC, uint32_t*, uint32_t*, uint32_t*, uint32_t*, uint32_t*, int32_t*, int32_t*, int32_t*, int32_t*, int32_t*, ISResolution*, int32_t) { return IS_STUB(is5_GetPNGDims); }
+void* is5_ReadPCD(HISSRC, uint32_t*, uint32_t*, int32_t, uint32_t) { IS_STUB(is5_ReadPCD); return nullptr; }
