@@ -15,10 +15,6 @@ int ISUnsupported(const char* name)
 
 void ISShutdown(void) { IS_STUB(ISShutdown); }
 
-void* is5_ReadJPG(HISSRC, uint32_t*, uint32_t*, uint32_t, uint32_t) { IS_STUB(is5_ReadJPG); return nullptr; }
-BOOL is5_GetJPGDims(HISSRC, uint32_t*, uint32_t*, uint32_t*, uint32_t*, uint32_t*, ISResolution*, int32_t) { return IS_STUB(is5_GetJPGDims); }
-int32_t is5_WriteJPG(HISDEST, const void*, uint32_t, uint32_t, uint32_t, uint32_t, int32_t, const ISResolution*, uint32_t) { return IS_STUB(is5_WriteJPG); }
-
 void* is5_ReadImage(HISSRC, uint32_t*, uint32_t*, uint32_t, int32_t) { IS_STUB(is5_ReadImage); return nullptr; }
 int32_t is5_GuessFileType(HISSRC) { return IS_STUB(is5_GuessFileType); }
 
