@@ -132,11 +132,20 @@ bool TakeScreenshot(const std::string& pngPath, Pnm* image)
     std::string tool = std::string(VESKO_SOURCE_DIR) + "/tools/screenshot";
     // The host program sees host paths: strip the drive Wine put in front.
     std::string hostOut = pngPath.rfind("Z:", 0) == 0 ? pngPath.substr(2) : pngPath;
-    // Wine starts ELF programs, not scripts: run the script through bash.
+    std::remove(pngPath.c_str());
+    // Wine starts ELF programs, not scripts: run the script through bash. It
+    // does not wait for a Unix child either, so wait for the file to appear.
     if (RunHost("/bin/bash", {tool, hostOut}) != 0)
         return false;
     std::vector<uint8_t> bytes;
-    if (!ReadFileBytes(pngPath, &bytes))
+    for (int i = 0; i < 200 && !ReadFileBytes(pngPath, &bytes); ++i) {
+#ifdef _WIN32
+        Sleep(50);
+#else
+        usleep(50000);
+#endif
+    }
+    if (bytes.empty())
         return false;
     png_image png;
     std::memset(&png, 0, sizeof png);

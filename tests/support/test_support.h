@@ -26,8 +26,9 @@ struct Pnm {
 };
 bool ReadPnm(const std::string& path, Pnm* image);
 
-// Runs a host (Linux) program with plain arguments and waits for it; its exit
-// code, or -1 when it could not start. Under Wine this starts the Unix program.
+// Runs a host (Linux) program with plain arguments; its exit code, or -1 when
+// it could not start. Under Wine this starts the Unix program but cannot wait
+// for it: callers wait for its result themselves.
 int RunHost(const std::string& program, const std::vector<std::string>& args);
 
 // Saves the test's X display as a PNG (tools/screenshot) and reads it back as RGB.
