@@ -32,6 +32,9 @@ picture() { # width height channels
 
 picture 61 47 3 >"$tmp/src.ppm"
 picture 5 3 3 >"$tmp/small.ppm"
+# Inputs for the writer, whose files must equal cjpeg's with the same settings.
+picture 61 47 3 >"$out/jpeg_src.ppm"
+picture 61 47 1 >"$out/jpeg_src.pgm"
 
 make() { # name cjpeg-options... (input last)
   local name=$1
@@ -61,3 +64,16 @@ done
 for f in jpeg_base jpeg_s11 jpeg_prog jpeg_rst jpeg_arith; do
   djpeg -grayscale -pnm "$out/$f.jpg" >"$out/${f}_luma.pgm"
 done
+
+# Scaled decodes.
+djpeg -scale 1/2 -ppm "$out/jpeg_base.jpg" >"$out/jpeg_base_half.ppm"
+djpeg -scale 3/8 -ppm "$out/jpeg_prog.jpg" >"$out/jpeg_prog_3of8.ppm"
+
+# cjpeg's files for the writer's settings.
+cjpeg -quality 90 "$out/jpeg_src.ppm" >"$out/jpeg_w_q90.jpg"
+cjpeg -quality 40 -progressive "$out/jpeg_src.ppm" >"$out/jpeg_w_q40prog.jpg"
+cjpeg -quality 90 -sample 1x1 "$out/jpeg_src.ppm" >"$out/jpeg_w_s11.jpg"
+cjpeg -quality 90 -sample 2x1 "$out/jpeg_src.ppm" >"$out/jpeg_w_s21.jpg"
+cjpeg -quality 75 -dct fast "$out/jpeg_src.ppm" >"$out/jpeg_w_fast.jpg"
+cjpeg -quality 75 -smooth 30 "$out/jpeg_src.ppm" >"$out/jpeg_w_smooth.jpg"
+cjpeg -quality 90 "$out/jpeg_src.pgm" >"$out/jpeg_w_grey.jpg"

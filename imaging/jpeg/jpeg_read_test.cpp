@@ -85,6 +85,31 @@ INSTANTIATE_TEST_SUITE_P(Depths, JpegRefusedDepth,
                                            RefusedCase{"jpeg_rgb.jpg", 32, 0}, RefusedCase{"jpeg_base.jpg", 8, 0},
                                            RefusedCase{"jpeg_base.jpg", 32, 0x4}));
 
+struct ScaleCase {
+    const char* file;
+    const char* reference;  // djpeg -scale N/D
+    int32_t num;
+    int32_t denom;
+};
+
+class JpegScaledRead : public JpegRead, public ::testing::WithParamInterface<ScaleCase> {};
+
+TEST_P(JpegScaledRead, EqualsDjpegAtTheSameScale)
+{
+    ISTestJpegOptions()->scaleNum = GetParam().num;
+    ISTestJpegOptions()->scaleDenom = GetParam().denom;
+    vt::Pnm reference = jt::Reference(GetParam().reference);
+    Buffer image = jt::ReadJpeg(jt::Fixture(GetParam().file), 24);
+    ASSERT_NE(image.data, nullptr);
+    ASSERT_EQ(image.width, uint32_t(reference.width));
+    ASSERT_EQ(image.height, uint32_t(reference.height));
+    EXPECT_EQ(0, std::memcmp(image.data, reference.pixels.data(), reference.pixels.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, JpegScaledRead,
+                         ::testing::Values(ScaleCase{"jpeg_base.jpg", "jpeg_base_half.ppm", 1, 2},
+                                           ScaleCase{"jpeg_prog.jpg", "jpeg_prog_3of8.ppm", 3, 8}));
+
 // ---- DIB and padding ----
 
 BITMAPINFOHEADER HeaderOf(const Buffer& dib)

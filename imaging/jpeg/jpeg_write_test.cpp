@@ -133,6 +133,49 @@ TEST_F(JpegWrite, StrideLeavesRowPaddingOut)
     EXPECT_GT(size, 0);
 }
 
+// ---- the same settings as cjpeg give the same file ----
+
+struct CjpegCase {
+    const char* file;  // made by cjpeg from jpeg_src.ppm or jpeg_src.pgm
+    bool grey;
+    int32_t quality;
+    uint32_t flags;
+    int32_t dctMethod;
+    int32_t smoothing;
+    int32_t lumaH;  // sampling of the first component; 0 keeps libjpeg's
+    int32_t lumaV;
+};
+
+class JpegWriteLikeCjpeg : public JpegWrite, public ::testing::WithParamInterface<CjpegCase> {};
+
+TEST_P(JpegWriteLikeCjpeg, GivesCjpegsBytes)
+{
+    const CjpegCase& c = GetParam();
+    vt::Pnm input = jt::Reference(c.grey ? "jpeg_src.pgm" : "jpeg_src.ppm");
+    ISJpegOptions* options = ISTestJpegOptions();
+    options->dctMethod = c.dctMethod;
+    options->smoothing = c.smoothing;
+    if (c.lumaH) {
+        options->useSampling = 1;
+        options->horizontalSampling[0] = c.lumaH;
+        options->verticalSampling[0] = c.lumaV;
+    }
+    int32_t error = -1;
+    Bytes file = jt::WriteJpeg(input.pixels, uint32_t(input.width), uint32_t(input.height), c.grey ? 8 : 24,
+                               c.quality, c.flags, nullptr, &error);
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(file, jt::Fixture(c.file));
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, JpegWriteLikeCjpeg,
+                         ::testing::Values(CjpegCase{"jpeg_w_q90.jpg", false, 90, 0, 0, 0, 0, 0},
+                                           CjpegCase{"jpeg_w_q40prog.jpg", false, 40, 0x1, 0, 0, 0, 0},
+                                           CjpegCase{"jpeg_w_s11.jpg", false, 90, 0, 0, 0, 1, 1},
+                                           CjpegCase{"jpeg_w_s21.jpg", false, 90, 0, 0, 0, 2, 1},
+                                           CjpegCase{"jpeg_w_fast.jpg", false, 75, 0, 2, 0, 0, 0},
+                                           CjpegCase{"jpeg_w_smooth.jpg", false, 75, 0, 0, 30, 0, 0},
+                                           CjpegCase{"jpeg_w_grey.jpg", true, 90, 0, 0, 0, 0, 0}));
+
 // ---- markers ----
 
 // ICC chunks of `file`: (sequence, count, size) in file order.
