@@ -1,0 +1,30 @@
+// Benchmark inputs, generated once per size with ImageMagick and kept in memory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vb {
+
+struct Picture {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<uint8_t> rgb;  // packed R,G,B rows
+};
+
+// True when --tiny was given: every input is a few pixels, each case runs once.
+bool Tiny();
+
+// A photo-like q90 4:2:0 JPEG (plasma fractal, blurred, with noise) of about
+// `megapixels` (16:9); tiny mode gives 64x36.
+const std::vector<uint8_t>& PhotoJpeg(int megapixels);
+// The same picture decoded (by libjpeg directly).
+const Picture& PhotoPixels(int megapixels);
+// Its path on disk, for peers that read files.
+std::string PhotoJpegPath(int megapixels);
+
+// Peak resident set of this process so far, in MiB.
+double PeakRssMiB();
+
+}  // namespace vb
