@@ -1,0 +1,19 @@
+// Stand-in until appointments are built: no alarms, no editor.
+#include "alarms/alarms.h"
+
+#include "app/standin_log.h"
+
+void LoadAlarmFile(const char*)
+{
+    LogStandInCall("LoadAlarmFile");
+}
+
+void CheckAlarmsDue(HWND)
+{
+    LogStandInCall("CheckAlarmsDue");
+}
+
+INT_PTR CALLBACK AlarmEditorDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}

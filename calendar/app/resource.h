@@ -1,0 +1,21 @@
+// Resource ids of the calendar program.
+#pragma once
+
+#define IDD_MAIN 100
+
+#define IDC_MAIN_TITLE 1016
+#define IDC_MAIN_DATE 1045
+#define IDC_MAIN_DAYINFO 1046
+#define IDC_MAIN_DAYICON 1025
+#define IDC_MAIN_MOONICON 1044
+#define IDC_MAIN_NEWPIC 1024
+#define IDC_MAIN_ALARM 1021
+#define IDC_MAIN_CALC 1023
+#define IDC_MAIN_CALENDAR 1020
+#define IDC_MAIN_OPTIONS 1018
+#define IDC_MAIN_NOTE 1019
+#define IDC_MAIN_HELP 1008
+#define IDC_MAIN_MINIMIZE 1006
+#define IDC_MAIN_EXIT 1005
+
+#define IDD_ALARMEDITOR 103

@@ -1,0 +1,20 @@
+// Replaceable edges of the program: the clock, pauses and timer periods and
+// message boxes. vesko.exe
+// leaves them at their defaults; its test build points them elsewhere.
+#pragma once
+
+#include <windows.h>
+
+// Local time; runs from the start set by SetClockStart when one was set.
+void GetClockTime(SYSTEMTIME* now);
+void SetClockStart(const SYSTEMTIME* start);
+
+// Factor on start-up pauses and timer periods (1.0 in the program).
+extern double gTimeScale;
+void AppSleep(DWORD ms);
+UINT_PTR AppSetTimer(HWND window, UINT_PTR id, UINT ms);
+
+// MessageBoxA, unless a sink was set.
+typedef int (*MessageBoxSink)(HWND owner, const char* text, const char* caption, UINT flags);
+extern MessageBoxSink gMessageBoxSink;
+int AppMessageBox(HWND owner, const char* text, const char* caption, UINT flags);

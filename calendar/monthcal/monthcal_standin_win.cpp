@@ -1,0 +1,13 @@
+// Stand-in until the month calendar is built: no window.
+#include "monthcal/monthcal.h"
+
+#include "app/standin_log.h"
+
+volatile int gMonthCalendarVisible = 0;
+HWND gMonthCalendarOwner = nullptr;
+
+int CreateMonthCalendarWindow()
+{
+    LogStandInCall("CreateMonthCalendarWindow");
+    return 0;
+}

@@ -1,0 +1,5 @@
+// Online picture catalogue and version check.
+#pragma once
+
+void UpdateOnlineCatalog();
+void CheckForNewVersion();

@@ -1,0 +1,14 @@
+// Stand-in until the online checks are built: nothing is fetched.
+#include "online/online.h"
+
+#include "app/standin_log.h"
+
+void UpdateOnlineCatalog()
+{
+    LogStandInCall("UpdateOnlineCatalog");
+}
+
+void CheckForNewVersion()
+{
+    LogStandInCall("CheckForNewVersion");
+}

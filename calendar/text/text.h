@@ -1,0 +1,26 @@
+// User texts, help and the diagnostic log.
+#pragma once
+
+#include <windows.h>
+
+// Name of the language file in the language folder; the calendar program
+// leaves it empty and so shows its German defaults.
+extern char gLangFileName[MAX_PATH];
+
+// The text of key in section, else the default, with each "\n" turned into a
+// line break. Lives in a per-thread buffer until the thread's next call; never NULL.
+const char* GetLangText(const char* section, const char* key, const char* def);
+
+// HTML Help, loaded from hhctrl.ocx by name on first use; NULL when it is missing.
+HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data);
+// Help file path with the page of the topic appended.
+void BuildHelpPath(int topic, char* path, int size);
+void ShowHelp(HWND window, void* reserved, int topic);
+
+#define LOG_FILE_NAME "C:\\vesko.log"
+void OpenLog(void* reserved, const char* fileName);
+void CloseLog();
+void LogOsVersion();
+void LogProcessorInfo();
+void LogDisplayInfo();
+void LogMemoryStatus();
