@@ -1,7 +1,0 @@
-// Stand-in until the date arithmetic is built: always the new moon.
-#include "dates/moon.h"
-
-int GetMoonPhaseIcon(int, int, int)
-{
-    return 0;
-}
