@@ -15,6 +15,10 @@
 // Display name of a region ("(keine)" for 0 and for anything outside 0..18).
 const char* GetRegionName(int region);
 
+// Day, month, year, hour, minute, second and weekday (0 Sunday) of the local
+// time; each program defines it over its own clock.
+void GetLocalTimeFields(int* day, int* month, int* year, int* hour, int* minute, int* second, int* weekday);
+
 int IsLeapYear(int year);
 // 28..31, or 0 for a month outside 1..12.
 int DaysInMonth(int month, int year);

@@ -1,0 +1,77 @@
+// Desktop helpers: the colour of the desktop icon texts and the colour depth
+// of the screen.
+#include "tray/tray.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+
+namespace {
+
+HWND gDesktopList = nullptr;
+// No colour has been applied yet: CLR_NONE is never a text colour.
+COLORREF gLastIconTextColor = CLR_NONE;
+
+HWND FindDesktopList()
+{
+    HWND progman = FindWindowA("Progman", "Program Manager");
+    HWND view = progman ? FindWindowExA(progman, nullptr, "SHELLDLL_DefView", nullptr) : nullptr;
+    return view ? FindWindowExA(view, nullptr, "SysListView32", nullptr) : nullptr;
+}
+
+void ApplyIconTextColor(HWND list, COLORREF colour)
+{
+    SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, LPARAM(CLR_NONE));
+    SendMessageA(list, LVM_SETTEXTCOLOR, 0, LPARAM(colour));
+    InvalidateRect(list, nullptr, TRUE);
+    UpdateWindow(list);
+}
+
+COLORREF TextBackground(HWND list)
+{
+    return COLORREF(SendMessageA(list, LVM_GETTEXTBKCOLOR, 0, 0));
+}
+
+}  // namespace
+
+void SetDesktopIconTextColor(COLORREF colour)
+{
+    // A new colour, or a shell that was restarted, needs the windows found again.
+    bool changed = colour != gLastIconTextColor;
+    if (changed || (gDesktopList && !IsWindow(gDesktopList)))
+        gDesktopList = FindDesktopList();
+    if (!gDesktopList)
+        return;
+    if (changed || TextBackground(gDesktopList) != CLR_NONE) {
+        ApplyIconTextColor(gDesktopList, colour);
+        if (TextBackground(gDesktopList) != CLR_NONE)
+            ApplyIconTextColor(gDesktopList, colour);
+    }
+    gLastIconTextColor = colour;
+}
+
+int IsTrueColorDisplay()
+{
+    HDC screen = GetDC(nullptr);
+    if (!screen)
+        return 1;
+    double colours = GetDeviceCaps(screen, NUMCOLORS);
+    if (colours < 0) {
+        int bits = GetDeviceCaps(screen, BITSPIXEL);
+        colours = std::trunc(std::pow(2.0, GetDeviceCaps(screen, PLANES) * (bits < 24 ? bits : 24)));
+    }
+    ReleaseDC(nullptr, screen);
+    return (colours == 0 || colours > 65536) ? 1 : 0;
+}
+
+int IsHighColorDisplay()
+{
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    // Without a display DC nothing is known: no warning about too few colours.
+    if (!display)
+        return 1;
+    int colours = (GetDeviceCaps(display, RASTERCAPS) & RC_PALETTE) ? GetDeviceCaps(display, SIZEPALETTE)
+                                                                     : GetDeviceCaps(display, NUMCOLORS);
+    DeleteDC(display);
+    return (colours <= 0 || colours > 256) ? 1 : 0;
+}
