@@ -15,6 +15,7 @@
 #include "app/resource.h"
 #include "app/seams.h"
 #include "desktop/desktop.h"
+#include "imaging/is5.h"
 #include "monthcal/monthcal.h"
 #include "notes/notes.h"
 #include "online/online.h"
@@ -124,6 +125,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     DWORD_PTR helpCookie = 0;
     CallHtmlHelp(nullptr, nullptr, HH_INITIALIZE, (DWORD_PTR)&helpCookie);
 
+    is5_Initialize("");
+    // The JPEG 2000 reader takes its copy of the table when it is built in.
+    if (ISExtHookTable* hooks = is5_GetExtHook(0))
+        GlobalFree(hooks);
+
     SYSTEMTIME now;
     GetLocalTime(&now);
     srand((now.wSecond + now.wMilliseconds + 3) * now.wMonth + now.wDay);
@@ -155,6 +161,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         CloseSound();
     }
 
+    ISShutdown();
     CallHtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
     CallHtmlHelp(nullptr, nullptr, HH_UNINITIALIZE, helpCookie);
     CoUninitialize();
