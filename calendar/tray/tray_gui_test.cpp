@@ -185,6 +185,26 @@ TEST_F(TrayDisplay, MoonModeLeavesTheSharedMoonIconAlive)
         DeleteObject(info.hbmColor);
 }
 
+TEST_F(TrayDisplay, OwnIconsAreDestroyedAfterTheCall)
+{
+    HDC screen = GetDC(nullptr);
+    HBITMAP colour = CreateCompatibleBitmap(screen, 16, 16);
+    ReleaseDC(nullptr, screen);
+    HBITMAP mask = CreateBitmap(16, 16, 1, 1, nullptr);
+    ICONINFO made = {TRUE, 0, 0, mask, colour};
+    HICON own = CreateIconIndirect(&made);
+    DeleteObject(colour);
+    DeleteObject(mask);
+    ASSERT_NE(own, nullptr);
+
+    gShellNotifyIcon = KeepIcon;
+    CallNotifyIcon(nullptr, NIM_MODIFY, TRAY_ICON_ID, own, "x", TRUE);
+    gShellNotifyIcon = Shell_NotifyIconA;
+    EXPECT_EQ(gLastIcon, own);
+    ICONINFO info;
+    EXPECT_FALSE(GetIconInfo(own, &info));
+}
+
 LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcA(window, message, wParam, lParam);
