@@ -224,6 +224,19 @@ TEST(Progress, GetCallbackReturnsCallbackAndUserData)
     });
 }
 
+TEST(Entries, InitializeAndSetCallbackReportSuccess)
+{
+    OnFreshThread([] {
+        is5_SetLastErrorProxy(9);
+        is5_Initialize(nullptr);
+        EXPECT_EQ(ISGetLastError(), 0);
+        is5_SetLastErrorProxy(9);
+        is5_SetCallback(nullptr, nullptr);
+        EXPECT_EQ(ISGetLastError(), 0);
+        EXPECT_EQ(ISTestErrorLog().size(), 2u);
+    });
+}
+
 TEST(Tables, ProductTableMatchesTheFormula)
 {
     for (int a = 0; a < 256; ++a)
