@@ -159,6 +159,10 @@ void CISJpegReader::ChooseOutput(uint32_t bits, uint32_t flags)
     // Y,Cb,Cr samples are not colours and stay in order.
     m_swapRB = (flags & (kReadDib | kReadPadded)) != 0 &&
                (c.outputMode == kOutRgb24 || c.outputMode == kOutCmykTo24);
+#ifdef JCS_EXTENSIONS
+    if (c.cinfo.out_color_space == JCS_EXT_BGR)
+        m_swapRB = false;  // libjpeg already delivers B,G,R
+#endif
 }
 
 uint64_t CISJpegReader::RowSize() const
@@ -194,6 +198,11 @@ bool CISJpegReader::Open(CISIO* source, uint32_t bits, uint32_t flags)
         // Only a YCbCr file can be delivered as YCbCr; libjpeg refuses the others.
         if ((flags & kReadKeepYCbCr) && c.cinfo.jpeg_color_space == JCS_YCbCr)
             c.cinfo.out_color_space = JCS_YCbCr;
+#ifdef JCS_EXTENSIONS
+        // libjpeg-turbo converts straight to B,G,R, which saves a pass over each row.
+        if ((flags & (kReadDib | kReadPadded)) && c.cinfo.out_color_space == JCS_RGB)
+            c.cinfo.out_color_space = JCS_EXT_BGR;
+#endif
         if (c.progressiveDisplay)
             c.cinfo.buffered_image = TRUE;
         jpeg_calc_output_dimensions(&c.cinfo);

@@ -72,6 +72,13 @@ void CISJpegWriter::Open(uint32_t width, uint32_t height, uint32_t bits, int32_t
     } else if (bits == 24) {
         cinfo.input_components = 3;
         cinfo.in_color_space = (flags & kWriteYCbCr) ? JCS_YCbCr : JCS_RGB;
+#ifdef JCS_EXTENSIONS
+        // libjpeg-turbo takes B,G,R rows as they are, which saves copying each row.
+        if (m_ctx->swap && cinfo.in_color_space == JCS_RGB) {
+            cinfo.in_color_space = JCS_EXT_BGR;
+            m_ctx->swap = false;
+        }
+#endif
     } else {
         cinfo.input_components = 4;
         cinfo.in_color_space = (flags & kWriteYcck) ? JCS_YCCK : JCS_CMYK;
