@@ -1,12 +1,23 @@
 // The interface entries is5_CropImage, is5_RGBToRGBA and is5_8BitToRGB.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "imaging/core/frame.h"
 #include "imaging/is5.h"
 
 namespace {
+
+// The last error-log line names the entry that failed.
+void ExpectLoggedUnder(const char* name)
+{
+    const std::vector<ISErrorLogEntry> log = ISTestErrorLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_NE(std::string::npos, log.back().message.find(std::string("Error 5 in ") + name + " ("))
+        << log.back().message;
+}
 
 struct CropCase {
     const char* name;
@@ -32,6 +43,7 @@ TEST_P(CropImage, CopiesTheRectangleOrRejectsItUntouched)
     EXPECT_EQ(c.ok, is5_CropImage(source.data(), kW, kH, kStride, target.data(), targetStride, &c.rect, 3));
     if (!c.ok) {
         EXPECT_EQ(5, ISGetLastError());
+        ExpectLoggedUnder("is5_CropImage");
         EXPECT_EQ(std::vector<BYTE>(target.size(), 0xEE), target);
         return;
     }
@@ -79,6 +91,7 @@ TEST(RGBToRGBA, AddsTheGivenAlpha)
     EXPECT_EQ(0, memcmp(expected, target, 18));
     EXPECT_FALSE(is5_RGBToRGBA(nullptr, 2, 2, 8, target, 9, 0));
     EXPECT_EQ(5, ISGetLastError());
+    ExpectLoggedUnder("is5_RGBToRGBA");
 }
 
 TEST(EightBitToRGB, ExpandsThroughThePaletteAndNeedsOne)
@@ -95,6 +108,7 @@ TEST(EightBitToRGB, ExpandsThroughThePaletteAndNeedsOne)
     EXPECT_EQ(0, memcmp(expectBGR, bgr, 6));
     EXPECT_FALSE(is5_8BitToRGB(indices, 2, 1, 2, rgb, 6, 0, nullptr, 0));
     EXPECT_EQ(5, ISGetLastError());
+    ExpectLoggedUnder("is5_8BitToRGB");
 }
 
 }  // namespace

@@ -13,7 +13,6 @@ int ISUnsupported(const char* name)
 
 #define IS_STUB(name) ISUnsupported(#name)
 
-void ISShutdown(void) { IS_STUB(ISShutdown); }
 
 void* is5_ReadImage(HISSRC, uint32_t*, uint32_t*, uint32_t, int32_t) { IS_STUB(is5_ReadImage); return nullptr; }
 int32_t is5_GuessFileType(HISSRC) { return IS_STUB(is5_GuessFileType); }
@@ -29,9 +28,6 @@ BOOL is5_UnsharpMaskImage(const void*, uint32_t, uint32_t, uint32_t, uint32_t, v
 BOOL is5_OverlayImage(void*, uint32_t, uint32_t, uint32_t, uint32_t, const void*, uint32_t, uint32_t, uint32_t, int32_t, int32_t, double, double, uint32_t, uint32_t) { return IS_STUB(is5_OverlayImage); }
 BOOL is5_ModifyImageSaturation(void*, uint32_t, uint32_t, uint32_t, uint32_t, double) { return IS_STUB(is5_ModifyImageSaturation); }
 BOOL is5_AdjustBrightnessContrast(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, double, uint32_t) { return IS_STUB(is5_AdjustBrightnessContrast); }
-BOOL is5_RGBToRGBA(const void*, uint32_t, uint32_t, uint32_t, void*, uint32_t, uint32_t) { return IS_STUB(is5_RGBToRGBA); }
-BOOL is5_CropImage(const void*, uint32_t, uint32_t, uint32_t, void*, uint32_t, const RECT*, uint32_t) { return IS_STUB(is5_CropImage); }
-BOOL is5_8BitToRGB(const void*, uint32_t, uint32_t, uint32_t, void*, uint32_t, int32_t, const RGBQUAD*, uint32_t) { return IS_STUB(is5_8BitToRGB); }
 BOOL is5_AdjustGamma(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, uint32_t) { return IS_STUB(is5_AdjustGamma); }
 
 BOOL is5_DIBWidth(const BITMAPINFOHEADER*, uint32_t*) { return IS_STUB(is5_DIBWidth); }

@@ -15,9 +15,6 @@
 
 namespace {
 
-constexpr int32_t kWorkerCount = 8;
-constexpr int32_t kSplitCount = 4;
-constexpr DWORD kPollIntervalMs = 200;
 
 constexpr int32_t kCodeOutOfMemory = 1;
 constexpr int32_t kCodeCancelled = 14;
@@ -71,6 +68,7 @@ private:
     bool m_quit = false;
     std::atomic<bool> m_ready{false};
     std::atomic<DWORD> m_waitTimeout{INFINITE};
+    DWORD m_pollInterval = 200;
 };
 
 // Created once and never destroyed, so a thread still inside the library at
@@ -87,8 +85,11 @@ BOOL CISThreadPool::Start()
     if (m_started)
         return FALSE;
     m_started = true;
+    const ISGlobalSettings& settings = ISSettings();
+    m_waitTimeout.store(settings.waitTimeout, std::memory_order_relaxed);
+    m_pollInterval = settings.pollInterval;
     BOOL all = TRUE;
-    for (int32_t i = 0; i < kWorkerCount; ++i) {
+    for (int32_t i = 0; i < settings.workerCount; ++i) {
         CISThreadWorker* worker = new (std::nothrow) CISThreadWorker;
         if (!worker) {
             all = FALSE;
@@ -195,7 +196,7 @@ int32_t CISThreadPool::Run(ISTaskFunction function, CISThreadData* const* record
             result = kCodeTimeOut;
         }
     } else {
-        while (!group.done.wait_for(lock, std::chrono::milliseconds(kPollIntervalMs), allDone)) {
+        while (!group.done.wait_for(lock, std::chrono::milliseconds(m_pollInterval), allDone)) {
             lock.unlock();
             double sum = 0.0;
             for (int32_t i = 0; i < count; ++i)
@@ -285,12 +286,12 @@ BOOL ISShouldSplit(uint32_t flags)
 {
     if (flags & kISNoSplit)
         return FALSE;
-    if (kSplitCount < 2 || t_onPoolWorker)
+    if (ISGetSplitCount() < 2 || t_onPoolWorker)
         return FALSE;
     return Pool().Ready() ? TRUE : FALSE;
 }
 
-int32_t ISGetSplitCount() { return kSplitCount; }
+int32_t ISGetSplitCount() { return ISSettings().splitCount; }
 
 int32_t ISRunTasks(ISTaskFunction function, CISThreadData* const* records, int32_t count)
 {
