@@ -1,0 +1,260 @@
+// The test build of the program as a person meets it: started, handed over to
+// by a second start, ended by "EXIT", and driven through its window's messages.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "settings/settings.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+std::string WindowsPath(std::string path)
+{
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    vt::ReadFileBytes(path, &bytes);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        exe_ = WindowsPath(vt::BuildPath("bin/vesko_test.exe"));
+        if (GetFileAttributesA(exe_.c_str()) == INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "no test build of the program (bin/vesko_test.exe)";
+        std::string id = std::to_string(GetCurrentProcessId());
+        msgBoxFile_ = WindowsPath(vt::BuildPath("calendar_program_boxes_" + id + ".txt"));
+        callLogFile_ = WindowsPath(vt::BuildPath("calendar_program_calls_" + id + ".txt"));
+        DeleteFileA(msgBoxFile_.c_str());
+        DeleteFileA(callLogFile_.c_str());
+        RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY);
+        // No installer: nothing else should start with Windows in the shared prefix.
+        SetDword("AutoStart", 0);
+    }
+
+    void TearDown() override
+    {
+        for (PROCESS_INFORMATION& pi : started_) {
+            if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(pi.hProcess, 99);
+            CloseHandle(pi.hProcess);
+            CloseHandle(pi.hThread);
+        }
+        RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY);
+        DeleteFileA(msgBoxFile_.c_str());
+        DeleteFileA(callLogFile_.c_str());
+    }
+
+    void SetDword(const char* name, DWORD value)
+    {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
+        RegCloseKey(key);
+    }
+
+    DWORD GetDword(const char* name)
+    {
+        DWORD value = 0xDEADBEEF, size = sizeof(value);
+        RegGetValueA(HKEY_CURRENT_USER, SETTINGS_KEY, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+        return value;
+    }
+
+    // Starts the program (or a copy of it) with the test seams set; returns its index.
+    size_t Start(const std::string& args, const std::string& exe = "")
+    {
+        SetEnvironmentVariableA("VESKO_TEST_TIMESCALE", "0.2");
+        SetEnvironmentVariableA("VESKO_TEST_MSGBOX", msgBoxFile_.c_str());
+        SetEnvironmentVariableA("VESKO_TEST_CALLLOG", callLogFile_.c_str());
+        std::string program = exe.empty() ? exe_ : exe;
+        std::string line = "\"" + program + "\"" + (args.empty() ? "" : " " + args);
+        std::vector<char> buffer(line.begin(), line.end());
+        buffer.push_back(0);
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        EXPECT_TRUE(CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        started_.push_back(pi);
+        return started_.size() - 1;
+    }
+
+    // Exit code after at most ms, or -1 while it still runs.
+    int ExitCode(size_t index, DWORD ms)
+    {
+        if (WaitForSingleObject(started_[index].hProcess, ms) != WAIT_OBJECT_0)
+            return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(started_[index].hProcess, &code);
+        return (int)code;
+    }
+
+    HWND WaitForMainWindow(DWORD ms)
+    {
+        for (DWORD waited = 0; waited < ms; waited += 50) {
+            if (HWND w = FindWindowA(nullptr, MAIN_WINDOW_TITLE))
+                return w;
+            Sleep(50);
+        }
+        return nullptr;
+    }
+
+    static bool WaitFor(const std::function<bool()>& condition, DWORD ms)
+    {
+        for (DWORD waited = 0; waited < ms; waited += 50) {
+            if (condition())
+                return true;
+            Sleep(50);
+        }
+        return condition();
+    }
+
+    std::string exe_, msgBoxFile_, callLogFile_;
+    std::vector<PROCESS_INFORMATION> started_;
+};
+
+TEST_F(Program, SecondStartShowsTheFirstAndExitEndsItWithoutSaving)
+{
+    SetDword("x", 123);
+    SetDword("y", 45);
+    size_t first = Start("");
+    HWND window = WaitForMainWindow(15000);
+    ASSERT_NE(window, nullptr);
+    // Shown but parked off-screen until the first tick, which hides it.
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window) != 0; }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(window); }, 10000));
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, 123);
+    EXPECT_EQ(r.top, 45);
+
+    size_t second = Start("");
+    EXPECT_EQ(ExitCode(second, 10000), 1);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window) != 0; }, 5000));
+    vt::Pnm shot;
+    EXPECT_TRUE(vt::TakeScreenshot(vt::BuildPath("screenshots/calendar_main_dialog.png"), &shot));
+
+    size_t exit = Start("eXiT");
+    EXPECT_EQ(ExitCode(exit, 10000), 1);
+    EXPECT_EQ(ExitCode(first, 5000), 1);
+    EXPECT_EQ(GetDword("x"), 123u);
+    EXPECT_EQ(GetDword("y"), 45u);
+    EXPECT_EQ(ReadText(msgBoxFile_), "");
+}
+
+TEST_F(Program, TrayClicksButtonsAndHotkeysReachTheMainDialog)
+{
+    SetDword("x", 0);
+    SetDword("y", 0);
+    SetDword("Mondphasen", 0);
+    size_t program = Start("");
+    HWND window = WaitForMainWindow(15000);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window) != 0; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(window); }, 10000));
+
+    SendMessageA(window, WM_APP_TRAYNOTIFY, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    RECT work, client, outer;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetClientRect(window, &client);
+    GetWindowRect(window, &outer);
+    int frameExtra = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
+    EXPECT_EQ(outer.left, work.right - client.right - 50);
+    EXPECT_EQ(outer.top, work.bottom - frameExtra - client.bottom);
+
+    SendMessageA(window, WM_APP_TRAYNOTIFY, 0, WM_LBUTTONDOWN);
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    SendMessageA(window, WM_APP_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
+    EXPECT_EQ(GetDword("Mondphasen"), 1u);
+    SendMessageA(window, WM_APP_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
+    EXPECT_EQ(GetDword("Mondphasen"), 0u);
+
+    SendMessageA(window, WM_APP_TRAYNOTIFY, 0, WM_LBUTTONDOWN);
+    ASSERT_TRUE(IsWindowVisible(window));
+    SendMessageA(window, WM_COMMAND, 1006, 0);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(GetDword("x"), (DWORD)outer.left);
+    EXPECT_EQ(GetDword("y"), (DWORD)outer.top);
+
+    std::string before = ReadText(callLogFile_);
+    SendMessageA(window, WM_COMMAND, 1024, 0);
+    SendMessageA(window, WM_HOTKEY, 200, 0);
+    std::string calls = ReadText(callLogFile_).substr(before.size());
+    const std::string manual = "ChangeWallpaper(force 1, keep 0, manual 1)";
+    size_t at = calls.find(manual);
+    ASSERT_NE(at, std::string::npos) << calls;
+    EXPECT_NE(calls.find(manual, at + 1), std::string::npos) << calls;
+
+    SetDword("x", 777);
+    PostMessageA(window, WM_COMMAND, 1005, 0);
+    EXPECT_EQ(ExitCode(program, 10000), 1);
+    EXPECT_EQ(GetDword("x"), (DWORD)outer.left);   // saved on the way out
+    EXPECT_EQ(ReadText(msgBoxFile_), "");
+}
+
+// A copy of the program whose month-picture table is renamed "C00Y" in the
+// resource directory (a counted UTF-16 name), so "C00X" is missing.
+std::string CopyWithoutMonthTable(const std::string& exe, const std::string& copy)
+{
+    std::vector<uint8_t> bytes;
+    if (!vt::ReadFileBytes(exe, &bytes))
+        return "cannot read the program";
+    const uint8_t name[] = {4, 0, 'C', 0, '0', 0, '0', 0, 'X', 0};
+    int renamed = 0;
+    for (size_t i = 0; i + sizeof(name) <= bytes.size(); i++)
+        if (std::equal(name, name + sizeof(name), bytes.begin() + i)) {
+            bytes[i + 8] = 'Y';
+            renamed++;
+        }
+    if (renamed != 1)
+        return "found the name " + std::to_string(renamed) + " times";
+    if (!vt::WriteFileBytes(copy, bytes))
+        return "cannot write the copy";
+    HMODULE module = LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    bool still = module && FindResourceA(module, "C00X", "KALENDER");
+    bool renamedFound = module && FindResourceA(module, "C00Y", "KALENDER");
+    if (module)
+        FreeLibrary(module);
+    if (still || !renamedFound)
+        return "the copy's resources are not as expected";
+    return "";
+}
+
+TEST_F(Program, WithoutMonthPicturesItEndsWithoutAWindow)
+{
+    std::string copy = WindowsPath(vt::BuildPath("bin/vesko_test_nopics_" + std::to_string(GetCurrentProcessId()) +
+                                                 ".exe"));
+    ASSERT_EQ(CopyWithoutMonthTable(exe_, copy), "");
+    size_t program = Start("", copy);
+    int code = -1;
+    bool windowSeen = false;
+    for (int i = 0; i < 300 && code < 0; i++) {
+        windowSeen = windowSeen || FindWindowA(nullptr, MAIN_WINDOW_TITLE) != nullptr;
+        code = ExitCode(program, 50);
+    }
+    EXPECT_EQ(code, 1);
+    EXPECT_FALSE(windowSeen);
+    std::string calls = ReadText(callLogFile_);
+    EXPECT_EQ(calls.find("CreateNotesWindow"), std::string::npos) << calls;
+    EXPECT_EQ(calls.find("LoadSoundLibrary"), std::string::npos) << calls;
+    DeleteFileA(copy.c_str());
+}
+
+}  // namespace
