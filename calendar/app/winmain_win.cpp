@@ -15,6 +15,7 @@
 #include "app/resource.h"
 #include "app/seams.h"
 #include "desktop/desktop.h"
+#include "imaging/formats/jpeg2000/saj2k.h"
 #include "imaging/is5.h"
 #include "monthcal/monthcal.h"
 #include "notes/notes.h"
@@ -126,9 +127,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     CallHtmlHelp(nullptr, nullptr, HH_INITIALIZE, (DWORD_PTR)&helpCookie);
 
     is5_Initialize("");
-    // The JPEG 2000 reader takes its copy of the table when it is built in.
-    if (ISExtHookTable* hooks = is5_GetExtHook(0))
+    jas_init();
+    // The JPEG 2000 reader keeps its own copy of the table.
+    if (ISExtHookTable* hooks = is5_GetExtHook(0)) {
+        SAJ2KSetExtHook(hooks);
         GlobalFree(hooks);
+    }
 
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -162,6 +166,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     }
 
     ISShutdown();
+    SAJ2KCleanup();
     CallHtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
     CallHtmlHelp(nullptr, nullptr, HH_UNINITIALIZE, helpCookie);
     CoUninitialize();
