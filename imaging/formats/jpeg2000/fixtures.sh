@@ -22,6 +22,8 @@ q convert j2k_rgba.png -alpha off -depth 8 j2k_rgba_rgb.ppm
 perl -e 'for $y (0..74) { for $x (0..100) { print pack("n", ($x * 41 + $y * 67 + ($x * $y) % 13 * 300) & 0xFFF) } }' \
   > j2k_grey12.raw
 perl -e 'for $y (0..74) { for $x (0..100) { print pack("C", ($x + 3 * $y) & 0xF) } }' > j2k_grey4.raw
+# The same values as 8-bit samples: palette indices.
+cp j2k_grey4.raw j2k_grey8idx.raw
 # Signed 12-bit samples -100, 0, 100, 2047.
 perl -e 'print pack("n*", 0xFF9C, 0, 100, 2047)' > j2k_signed.raw
 # 4:2:0 sYCC from the plasma (64x48: opj_compress lays out odd chroma planes
@@ -52,6 +54,7 @@ q opj_compress -i j2k_grey.pgm -o j2k_grey_97.j2k -I -r 10
 q opj_compress -i j2k_rgb16.ppm -o j2k_rgb16.jp2
 q opj_compress -i j2k_grey12.raw -o j2k_grey12.j2k -F 101,75,1,12,u
 q opj_compress -i j2k_grey4.raw -o j2k_grey4.j2k -F 101,75,1,4,u
+q opj_compress -i j2k_grey8idx.raw -o j2k_grey8idx.j2k -F 101,75,1,8,u
 q opj_compress -i j2k_signed.raw -o j2k_signed.j2k -F 4,1,1,12,s -n 1
 q opj_compress -i j2k_sycc.raw -o j2k_sycc.jp2 -F 64,48,3,8,u@1x1:2x2:2x2
 q opj_compress -i j2k_sycc_neutral.raw -o j2k_sycc_neutral.jp2 -F 64,48,3,8,u@1x1:2x2:2x2

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "imaging/core/frame.h"
 #include "imaging/formats/jpeg2000/saj2k_test_support.h"
 
 #ifdef _WIN32
@@ -113,6 +114,44 @@ TEST_F(J2KBadInput, HugeSizeInTheHeaderGivesOneQuicklyAndSmall)
     EXPECT_EQ(r.code, 1);
     EXPECT_LT(seconds, 1.0);
     EXPECT_LT(PeakWorkingSet(), 100u * 1024 * 1024);
+}
+
+TEST_F(J2KBadInput, PaletteThatWouldExpandBeyondTheLimitGivesOne)
+{
+    std::vector<uint8_t> codestream = Fixture("j2k_grey8idx.j2k");
+    ASSERT_GT(codestream.size(), 40u);
+    // 8000 x 8000 samples fit; 255 palette columns of that size do not.
+    PutBE32(&codestream[8], 8000);
+    PutBE32(&codestream[12], 8000);
+    PutBE32(&codestream[24], 8000);
+    PutBE32(&codestream[28], 8000);
+    std::vector<std::vector<uint8_t>> palette(16, std::vector<uint8_t>(255, 9));
+    ReadResult r = ReadBytes(PaletteJp2(codestream, 8000, 8000, palette, 255), 24);
+    EXPECT_FALSE(r.pixels);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_LT(PeakWorkingSet(), 100u * 1024 * 1024);
+}
+
+BOOL FailingQuery(HISSRC, int32_t*) { return FALSE; }
+
+TEST_F(J2KBadInput, FailingTellOrSizeGivesThree)
+{
+    ISExtHookTable* table = is5_GetExtHook(0);
+    ASSERT_NE(table, nullptr);
+    ISExtHookTable copy = *table;
+    GlobalFree(table);
+    copy.tell = FailingQuery;
+    ASSERT_EQ(SAJ2KSetExtHook(&copy), 1);
+    ReadResult r = ReadFixture("j2k_rgb.j2k", 24);
+    copy.tell = ISHookTell;
+    copy.getSize = FailingQuery;
+    ASSERT_EQ(SAJ2KSetExtHook(&copy), 1);
+    ReadResult s = ReadFixture("j2k_rgb.jp2", 24);
+    ASSERT_TRUE(InstallHook());
+    EXPECT_FALSE(r.pixels);
+    EXPECT_EQ(r.code, 3);
+    EXPECT_FALSE(s.pixels);
+    EXPECT_EQ(s.code, 3);
 }
 
 }  // namespace

@@ -33,6 +33,53 @@ int32_t DetectFormat(const ISExtHookTable& hook, HISSRC source, SAJ2KCodeFormat*
     return 0;
 }
 
+uint32_t BE32(const BYTE* p) { return uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+
+bool ReadAt(const ISExtHookTable& hook, HISSRC source, uint64_t offset, BYTE* buffer, int32_t n)
+{
+    return offset <= INT32_MAX && hook.seek(source, static_cast<int32_t>(offset), 0) && hook.read(source, buffer, n) == n;
+}
+
+// The columns of a JP2 palette box: OpenJPEG expands the palette into that
+// many full-size components, which the header's sizes do not show. 0 when
+// there is none or the boxes cannot be walked (OpenJPEG then judges them).
+uint32_t PaletteColumns(const ISExtHookTable& hook, HISSRC source, uint64_t end)
+{
+    uint64_t pos = 0;
+    uint64_t limit = end;
+    for (int32_t boxes = 0; boxes < 256 && pos + 8 <= limit; ++boxes) {
+        BYTE h[16];
+        if (!ReadAt(hook, source, pos, h, 8))
+            return 0;
+        uint64_t length = BE32(h);
+        uint64_t header = 8;
+        if (length == 1) {
+            if (!ReadAt(hook, source, pos + 8, h + 8, 8))
+                return 0;
+            length = uint64_t(BE32(h + 8)) << 32 | BE32(h + 12);
+            header = 16;
+        } else if (length == 0) {
+            length = limit - pos;
+        }
+        if (length < header || length > limit - pos)
+            return 0;
+        const uint32_t type = BE32(h + 4);
+        if (type == 0x6A703268) {  // "jp2h": walk its boxes instead
+            limit = pos + length;
+            pos += header;
+            continue;
+        }
+        if (type == 0x70636C72) {  // "pclr": NE (2 bytes), NPC (1 byte)
+            BYTE p[3];
+            return length >= header + 3 && ReadAt(hook, source, pos + header, p, 3) ? p[2] : 0;
+        }
+        if (type == 0x6A703263)  // "jp2c": no header boxes follow
+            return 0;
+        pos += length;
+    }
+    return 0;
+}
+
 // The family from the colour space; an ICC profile names it at byte 16.
 SAJ2KFamily FamilyOf(const SAJ2KImageInfo& image)
 {
@@ -218,6 +265,19 @@ void* CSAJ2K::DecodeSource(HISSRC source, uint32_t* width, uint32_t* height, uin
     m_status = DetectFormat(hook, source, &format);
     if (m_status != 0)
         return nullptr;
+    uint32_t paletteColumns = 0;
+    if (format == kSAJ2KFormatJP2) {
+        int32_t size = 0;
+        if (!hook.getSize(source, &size) || size < 0) {
+            m_status = 3;
+            return nullptr;
+        }
+        paletteColumns = PaletteColumns(hook, source, static_cast<uint64_t>(size));
+        if (!hook.seek(source, 0, 0)) {
+            m_status = 3;
+            return nullptr;
+        }
+    }
     m_status = m_codec.OpenStream(&hook, source);
     if (m_status != 0)
         return nullptr;
@@ -262,7 +322,8 @@ void* CSAJ2K::DecodeSource(HISSRC source, uint32_t* width, uint32_t* height, uin
     if (m_image.components.size() > 4)
         return fail(kSAJ2KBadData);
     uint64_t sampleBytes = 0;
-    for (const SAJ2KComponentInfo& c : m_image.components) {
+    for (size_t i = 0; i < m_image.components.size() + paletteColumns; ++i) {
+        const SAJ2KComponentInfo& c = m_image.components[i < m_image.components.size() ? i : 0];
         uint64_t samples = uint64_t(c.width) * c.height;
         if (samples > kSAJ2KMaxBytes / 4 || sampleBytes + samples * 4 > kSAJ2KMaxBytes)
             return fail(1);

@@ -203,6 +203,20 @@ TEST_F(J2KOutput, PngAlphaSurvivesAsFourthSample)
     EXPECT_TRUE(anyTranslucent);
 }
 
+TEST_F(J2KOutput, PaletteEntriesReplaceTheIndices)
+{
+    std::vector<uint8_t> indices = Fixture("j2k_grey8idx.raw");
+    ASSERT_EQ(indices.size(), 101u * 75u);
+    std::vector<std::vector<uint8_t>> palette;
+    for (uint32_t i = 0; i < 16; ++i)
+        palette.push_back({static_cast<uint8_t>(i * 16), static_cast<uint8_t>(255 - i * 16), static_cast<uint8_t>(i * 8)});
+    ReadResult r = ReadBytes(PaletteJp2(Fixture("j2k_grey8idx.j2k"), 101, 75, palette, 3), 24);
+    ASSERT_TRUE(r.pixels) << r.code;
+    ASSERT_EQ(r.width, 101u);
+    for (size_t i = 0; i < indices.size(); ++i)
+        ASSERT_EQ(0, std::memcmp(r.pixels.get() + i * 3, palette[indices[i]].data(), 3)) << i;
+}
+
 TEST_F(J2KOutput, DibOfWidthThreeHasPaddedRowsAndFullHeader)
 {
     ReadResult r = ReadFixture("j2k_w3.j2k", 24, 1.0, SAJ2K_FLAG_DIB);

@@ -118,6 +118,61 @@ inline ReadResult ReadFixture(const std::string& name, uint32_t bitsPerPixel, do
     return ReadBytes(Fixture(name), bitsPerPixel, scale, flags);
 }
 
+inline void AppendBE(std::vector<uint8_t>* out, uint32_t v, int bytes)
+{
+    for (int i = bytes - 1; i >= 0; --i)
+        out->push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+inline std::vector<uint8_t> Box(const char* type, const std::vector<uint8_t>& payload)
+{
+    std::vector<uint8_t> box;
+    AppendBE(&box, static_cast<uint32_t>(payload.size() + 8), 4);
+    box.insert(box.end(), type, type + 4);
+    box.insert(box.end(), payload.begin(), payload.end());
+    return box;
+}
+
+// A JP2 file around a one-component 8-bit code stream whose samples index
+// a palette: `palette[i]` holds the columns of entry i; cmap maps the first
+// three columns to R, G, B.
+inline std::vector<uint8_t> PaletteJp2(const std::vector<uint8_t>& codestream, uint32_t width, uint32_t height,
+                                       const std::vector<std::vector<uint8_t>>& palette, uint32_t columns)
+{
+    std::vector<uint8_t> ihdr;
+    AppendBE(&ihdr, height, 4);
+    AppendBE(&ihdr, width, 4);
+    AppendBE(&ihdr, 1, 2);
+    ihdr.push_back(7);  // 8 bits, unsigned
+    ihdr.push_back(7);  // wavelet coding
+    ihdr.push_back(0);
+    ihdr.push_back(0);
+    std::vector<uint8_t> colr = {1, 0, 0};
+    AppendBE(&colr, 16, 4);  // sRGB
+    std::vector<uint8_t> pclr;
+    AppendBE(&pclr, static_cast<uint32_t>(palette.size()), 2);
+    pclr.push_back(static_cast<uint8_t>(columns));
+    for (uint32_t c = 0; c < columns; ++c)
+        pclr.push_back(7);
+    for (const std::vector<uint8_t>& entry : palette)
+        for (uint32_t c = 0; c < columns; ++c)
+            pclr.push_back(c < entry.size() ? entry[c] : 0);
+    std::vector<uint8_t> cmap;
+    for (uint32_t c = 0; c < columns; ++c) {
+        AppendBE(&cmap, 0, 2);
+        cmap.push_back(1);
+        cmap.push_back(static_cast<uint8_t>(c));
+    }
+    std::vector<uint8_t> header = Box("ihdr", ihdr);
+    for (const std::vector<uint8_t>& b : {Box("colr", colr), Box("pclr", pclr), Box("cmap", cmap)})
+        header.insert(header.end(), b.begin(), b.end());
+    std::vector<uint8_t> file = {0, 0, 0, 0x0C, 'j', 'P', ' ', ' ', 0x0D, 0x0A, 0x87, 0x0A};
+    std::vector<uint8_t> ftyp = {'j', 'p', '2', ' ', 0, 0, 0, 0, 'j', 'p', '2', ' '};
+    for (const std::vector<uint8_t>& b : {Box("ftyp", ftyp), Box("jp2h", header), Box("jp2c", codestream)})
+        file.insert(file.end(), b.begin(), b.end());
+    return file;
+}
+
 inline uint32_t LE32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 inline uint16_t LE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
