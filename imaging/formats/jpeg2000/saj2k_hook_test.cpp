@@ -154,6 +154,21 @@ TEST(J2KHook, EveryReadLeavesItsCodeAsTheLastError)
     EXPECT_EQ(ISGetLastError(), 5);
 }
 
+TEST(J2KHook, NullSizePointerGivesFive)
+{
+    ASSERT_TRUE(InstallHook());
+    std::vector<uint8_t> bytes = Fixture("j2k_rgb.jp2");
+    HISSRC source = is5_OpenMemorySource(bytes.data(), static_cast<int32_t>(bytes.size()));
+    ASSERT_NE(source, nullptr);
+    uint32_t v = 0;
+    EXPECT_EQ(SAJ2KReadImage(source, nullptr, &v, 24, 1.0, 0), nullptr);
+    EXPECT_EQ(ISGetLastError(), 5);
+    is5_SetLastErrorProxy(0);
+    EXPECT_EQ(SAJ2KReadImage(source, &v, nullptr, 24, 1.0, 0), nullptr);
+    EXPECT_EQ(ISGetLastError(), 5);
+    is5_CloseSource(source);
+}
+
 struct ProgressLog {
     std::vector<std::pair<int32_t, int32_t>> calls;
     int32_t stopAt = -1;
