@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "../convert/convert.h"
 #include "../core/buffers.h"
 #include "../core/frame.h"
 #include "../is5.h"
@@ -56,24 +57,6 @@ int32_t ColourModeOf(const jpeg_decompress_struct& cinfo)
     default:
         return kModeNone;
     }
-}
-
-// JPEG density to pixels per metre (0, 0 without an absolute unit).
-// TODO: use ISConvertResolution once the pixel conversions are in.
-void DensityToPixelsPerMetre(ISResolution* r)
-{
-    if (r->unit == 1) {
-        r->x = static_cast<double>(static_cast<int32_t>(r->x * 0.39370079)) * 100;
-        r->y = static_cast<double>(static_cast<int32_t>(r->y * 0.39370079)) * 100;
-    } else if (r->unit == 2) {
-        r->x *= 100;
-        r->y *= 100;
-    } else {
-        r->x = r->y = 0;
-        r->unit = 0;
-        return;
-    }
-    r->unit = 1;
 }
 
 // Refusals go to the error log like libjpeg's own errors.
@@ -362,7 +345,7 @@ void* CISJpegReader::Read(CISIO* source, uint32_t bits, uint32_t flags, uint32_t
     BYTE* data = out.GetData();
     if (dib) {
         ISResolution ppm = c.density;
-        DensityToPixelsPerMetre(&ppm);
+        ISConvertResolution(&ppm, kISResJpegUnit, kISResPerMetre);
         BITMAPINFOHEADER header;
         std::memset(&header, 0, sizeof(header));
         header.biSize = 40;
