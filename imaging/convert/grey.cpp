@@ -19,19 +19,25 @@ struct graySingleStruct : CISThreadData {
     uint32_t endRow = 0;
 };
 
+// Fixed step and channel order let the compiler vectorise the row.
+template <uint32_t Step, bool Bgr>
+void GreyRow(const BYTE* in, BYTE* out, uint32_t width)
+{
+    constexpr uint32_t r = Bgr ? 2 : 0;
+    constexpr uint32_t b = Bgr ? 0 : 2;
+    for (uint32_t x = 0; x < width; ++x, in += Step)
+        out[x] = static_cast<BYTE>((306u * in[r] + 601u * in[1] + 117u * in[b]) >> 10);
+}
+
 // Converts rows [first, end) and returns the status; the caller holds the call depth.
 int32_t GreyBand(const graySingleStruct& band)
 {
     const bool bgr = (band.flags & 1) != 0;
-    const uint32_t step = band.pixelStep;
+    void (*row)(const BYTE*, BYTE*, uint32_t) = band.pixelStep == 4 ? (bgr ? GreyRow<4, true> : GreyRow<4, false>)
+                                                                     : (bgr ? GreyRow<3, true> : GreyRow<3, false>);
     const uint32_t rows = band.endRow - band.firstRow;
     for (uint32_t y = band.firstRow; y < band.endRow; ++y) {
-        const BYTE* in = band.source + y * band.sourceStride;
-        BYTE* out = band.target + y * band.targetStride;
-        const uint32_t r = bgr ? 2 : 0;
-        const uint32_t b = bgr ? 0 : 2;
-        for (uint32_t x = 0; x < band.width; ++x, in += step)
-            out[x] = static_cast<BYTE>((306u * in[r] + 601u * in[1] + 117u * in[b]) >> 10);
+        row(band.source + y * band.sourceStride, band.target + y * band.targetStride, band.width);
         if (ISCallProgress(static_cast<int32_t>(y - band.firstRow + 1), static_cast<int32_t>(rows)))
             return 14;
     }
