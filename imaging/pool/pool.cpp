@@ -280,7 +280,8 @@ void SplitRange(RECT* bands, int32_t extent, int32_t across, int32_t count, bool
 
 BOOL ISStartPool() { return Pool().Start(); }
 
-extern "C" void ISShutdown(void) { Pool().Shutdown(); }
+// Queued tasks end with 89, running ones are told to cancel, every worker is joined.
+void ISShutdown(void) { Pool().Shutdown(); }
 
 BOOL ISShouldSplit(uint32_t flags)
 {

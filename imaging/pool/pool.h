@@ -30,6 +30,8 @@ int32_t ISGetSplitCount();
 // Runs one task per record and waits for all; returns the first non-zero
 // status in index order, or 1, 14, 84, 89. While it waits, a caller with a
 // progress callback sees the tasks' mean percent (total 100) every 200 ms.
+// ISShutdown (is5.h) ends queued tasks with 89 and cancels running ones.
+// Never call it from inside a task: the task would wait for its own workers.
 int32_t ISRunTasks(ISTaskFunction function, CISThreadData* const* records, int32_t count);
 
 // The progress function a task calls for its band: FALSE when cancelled.
@@ -56,10 +58,6 @@ void ISSplitColumns(RECT* bands, int32_t columns, int32_t height, int32_t count)
 // Starts the pool (from is5_Initialize); TRUE when all workers run, FALSE
 // when it was started before or a worker could not be made.
 BOOL ISStartPool();
-
-// Stops the pool for good: queued tasks end with 89, running ones are told
-// to cancel, and every worker is joined.
-extern "C" void ISShutdown(void);
 
 // TRUE on one of the pool's own worker threads.
 BOOL ISOnPoolWorker();
