@@ -4,6 +4,8 @@
 #   *_win.cpp        Windows-only (GDI, windows, registry); not built natively
 #   *_fuzz.cpp       native fuzz targets, built by bench/
 #   winmain_win.cpp  a program's entry point
+#   calendar/<name>tool/, saver/<name>tool/: a console program <name>tool of
+#                    its own (with main), linked with that program's library
 
 function(vesko_collect_sources out dir)
   file(GLOB_RECURSE files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.c)
@@ -24,6 +26,26 @@ function(vesko_add_program target dir output)
   target_link_libraries(${target} PRIVATE ${dir}_core)
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output} SUFFIX ""
                                              RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()
+
+function(vesko_add_console_tools dir)
+  if(NOT TARGET ${dir}_core)
+    return()
+  endif()
+  file(GLOB tooldirs LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*tool)
+  foreach(td ${tooldirs})
+    get_filename_component(name ${td} NAME)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${td}/*.cpp)
+    list(FILTER sources EXCLUDE REGEX "_test\\.cpp$")
+    if(NOT VESKO_WINDOWS)
+      list(FILTER sources EXCLUDE REGEX "_win\\.cpp$")
+    endif()
+    if(sources)
+      add_executable(${name} ${sources})
+      target_link_libraries(${name} PRIVATE ${dir}_core)
+      set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    endif()
+  endforeach()
 endfunction()
 
 # Fixtures made at test time by every fixtures.sh in the tree.
