@@ -137,6 +137,7 @@ TEST_F(Program, SecondStartShowsTheFirstAndExitEndsItWithoutSaving)
     // Shown but parked off-screen until the first tick, which hides it.
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window) != 0; }, 10000));
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(window); }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return ReadText(callLogFile_).find("CheckAlarmsDue") != std::string::npos; }, 10000));
     RECT r;
     GetWindowRect(window, &r);
     EXPECT_EQ(r.left, 123);
@@ -166,6 +167,9 @@ TEST_F(Program, TrayClicksButtonsAndHotkeysReachTheMainDialog)
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window) != 0; }, 10000));
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(window); }, 10000));
+    // The first tick ends with the alarm check; until then its desktop-picture
+    // pass could hide the dialog again while a click is being handled.
+    ASSERT_TRUE(WaitFor([&] { return ReadText(callLogFile_).find("CheckAlarmsDue") != std::string::npos; }, 10000));
 
     SendMessageA(window, WM_APP_TRAYNOTIFY, 0, WM_LBUTTONDOWN);
     EXPECT_TRUE(IsWindowVisible(window));
