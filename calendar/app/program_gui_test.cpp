@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -123,6 +124,41 @@ protected:
         return condition();
     }
 
+    // Runs the control helper and returns what it printed.
+    std::string RunCtl(const std::string& args)
+    {
+        std::string tool = WindowsPath(vt::BuildPath("bin/veskoctltool.exe"));
+        SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+        HANDLE read = nullptr, write = nullptr;
+        if (!CreatePipe(&read, &write, &sa, 0))
+            return "no pipe";
+        SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = write;
+        si.hStdError = write;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        std::string line = "\"" + tool + "\" " + args;
+        std::vector<char> buffer(line.begin(), line.end());
+        buffer.push_back(0);
+        PROCESS_INFORMATION pi{};
+        bool started = CreateProcessA(tool.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+        CloseHandle(write);
+        std::string out;
+        if (started) {
+            char chunk[256];
+            DWORD n;
+            while (ReadFile(read, chunk, sizeof(chunk), &n, nullptr) && n > 0)
+                out.append(chunk, n);
+            WaitForSingleObject(pi.hProcess, 10000);
+            CloseHandle(pi.hProcess);
+            CloseHandle(pi.hThread);
+        }
+        CloseHandle(read);
+        return started ? out : "not started";
+    }
+
     std::string exe_, msgBoxFile_, callLogFile_;
     std::vector<PROCESS_INFORMATION> started_;
 };
@@ -171,16 +207,18 @@ TEST_F(Program, TrayClicksButtonsAndHotkeysReachTheMainDialog)
     // pass could hide the dialog again while a click is being handled.
     ASSERT_TRUE(WaitFor([&] { return ReadText(callLogFile_).find("CheckAlarmsDue") != std::string::npos; }, 10000));
 
-    SendMessageA(window, WM_APP_TRAYNOTIFY, 0, WM_LBUTTONDOWN);
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // The first click through the control helper, as a script would do it.
+    EXPECT_EQ(RunCtl("send 0x844C 0 0x201"), "0\r\n");   // a dialog answers 0
     RECT work, client, outer;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     GetClientRect(window, &client);
     GetWindowRect(window, &outer);
     int frameExtra = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
-    EXPECT_EQ(outer.left, work.right - client.right - 50);
-    EXPECT_EQ(outer.top, work.bottom - frameExtra - client.bottom);
+    char expected[160];
+    snprintf(expected, sizeof(expected), "visible=1 x=%ld y=%ld width=%ld height=%ld topmost=1\r\n",
+             (long)(work.right - client.right - 50), (long)(work.bottom - frameExtra - client.bottom),
+             (long)(outer.right - outer.left), (long)(outer.bottom - outer.top));
+    EXPECT_EQ(RunCtl("state"), expected);
 
     SendMessageA(window, WM_APP_TRAYNOTIFY, 0, WM_LBUTTONDOWN);
     EXPECT_FALSE(IsWindowVisible(window));
