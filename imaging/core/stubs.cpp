@@ -30,9 +30,6 @@ BOOL is5_ModifyImageSaturation(void*, uint32_t, uint32_t, uint32_t, uint32_t, do
 BOOL is5_AdjustBrightnessContrast(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, double, uint32_t) { return IS_STUB(is5_AdjustBrightnessContrast); }
 BOOL is5_AdjustGamma(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, uint32_t) { return IS_STUB(is5_AdjustGamma); }
 
-BOOL is5_DIBWidth(const BITMAPINFOHEADER*, uint32_t*) { return IS_STUB(is5_DIBWidth); }
-BOOL is5_DIBHeight(const BITMAPINFOHEADER*, uint32_t*) { return IS_STUB(is5_DIBHeight); }
-BOOL is5_FillSolidRect(void*, uint32_t, uint32_t, uint32_t, uint32_t, const RECT*, COLORREF, uint32_t) { return IS_STUB(is5_FillSolidRect); }
 void is5_SetHBITMAPCreateMethod(int32_t) { IS_STUB(is5_SetHBITMAPCreateMethod); }
 #ifdef _WIN32
 BOOL is5_HBITMAPToRGB(HBITMAP, HDC, HPALETTE, void*) { return IS_STUB(is5_HBITMAPToRGB); }
