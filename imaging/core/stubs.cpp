@@ -32,9 +32,6 @@ BOOL is5_AdjustGamma(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, uint
 
 void is5_SetHBITMAPCreateMethod(int32_t) { IS_STUB(is5_SetHBITMAPCreateMethod); }
 #ifdef _WIN32
-BOOL is5_HBITMAPToRGB(HBITMAP, HDC, HPALETTE, void*) { return IS_STUB(is5_HBITMAPToRGB); }
-HBITMAP is5_RGBToHBITMAP(const void*, uint32_t, uint32_t, uint32_t, HPALETTE, HDC) { IS_STUB(is5_RGBToHBITMAP); return nullptr; }
-HBITMAP is5_LoadResourceBitmap(HMODULE, const char*, HPALETTE) { IS_STUB(is5_LoadResourceBitmap); return nullptr; }
 BOOL is5_GetTextLineSize2(const void*, const LOGFONTA*, const RECT*, uint32_t, uint32_t, uint32_t*, uint32_t*) { return IS_STUB(is5_GetTextLineSize2); }
 BOOL is5_DrawSmoothTextOnRGB2(void*, uint32_t, uint32_t, uint32_t, const void*, const LOGFONTA*, uint32_t, const RECT*, uint32_t, uint32_t, COLORREF) { return IS_STUB(is5_DrawSmoothTextOnRGB2); }
 BOOL is5_DCToRGB(HDC, int32_t, int32_t, uint32_t, uint32_t, void*) { return IS_STUB(is5_DCToRGB); }

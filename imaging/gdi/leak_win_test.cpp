@@ -1,0 +1,70 @@
+// No GDI object outlives a conversion: with all but about 500 of the
+// process's GDI handles taken, a single leaked object per call would exhaust
+// the table within the 1,000 rounds and make the conversions fail.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "imaging/core/frame.h"
+#include "imaging/is5.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+constexpr int kRounds = 1000;
+constexpr size_t kLeft = 500;
+
+// Takes GDI handles until GDI refuses, then gives back kLeft of them.
+class SqueezedHandleTable : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (;;) {
+            HRGN region = CreateRectRgn(0, 0, 1, 1);
+            if (!region)
+                break;
+            m_held.push_back(region);
+            ASSERT_LT(m_held.size(), 200000u) << "GDI never ran out of handles";
+        }
+        ASSERT_GT(m_held.size(), kLeft);
+        for (size_t i = 0; i < kLeft; ++i) {
+            DeleteObject(m_held.back());
+            m_held.pop_back();
+        }
+    }
+    void TearDown() override
+    {
+        for (HRGN region : m_held)
+            DeleteObject(region);
+    }
+    std::vector<HRGN> m_held;
+};
+
+TEST_F(SqueezedHandleTable, ConversionsReleaseEveryObject)
+{
+    std::vector<BYTE> rgb(16 * 9 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = BYTE(i * 7);
+    std::vector<BYTE> back(rgb.size());
+    HMODULE resources = LoadLibraryA(vt::FixturePath("gdi_res.dll").c_str());
+    ASSERT_NE(nullptr, resources);
+    HDC screen = GetDC(nullptr);
+    for (int round = 0; round < kRounds; ++round) {
+        for (int32_t method : {0, 1}) {
+            ISGetThreadState()->hbitmapCreateMethod = method;
+            HBITMAP bitmap = is5_RGBToHBITMAP(rgb.data(), 16, 9, 16 * 3, nullptr, screen);
+            ASSERT_NE(nullptr, bitmap) << "round " << round << " method " << method;
+            ASSERT_TRUE(is5_HBITMAPToRGB(bitmap, screen, nullptr, back.data())) << "round " << round;
+            DeleteObject(bitmap);
+            ASSERT_EQ(rgb, back);
+        }
+        ISGetThreadState()->hbitmapCreateMethod = 0;
+        HBITMAP loaded = is5_LoadResourceBitmap(resources, "GDI_PAL", nullptr);
+        ASSERT_NE(nullptr, loaded) << "round " << round;
+        DeleteObject(loaded);
+    }
+    ReleaseDC(nullptr, screen);
+    FreeLibrary(resources);
+}
+
+}  // namespace
