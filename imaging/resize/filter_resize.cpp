@@ -1,0 +1,263 @@
+#include "filter_resize.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "bands.h"
+
+namespace {
+
+// Blocks of destination columns share one temporary; their sums are the
+// same as column by column.
+constexpr int32_t kMaxBlock = 64;
+constexpr int64_t kTempLimit = int64_t(64) << 20;
+constexpr int64_t kListLimit = int64_t(256) << 20;
+
+inline BYTE ClampByte(double v)
+{
+    if (!(v > 0.0))
+        return 0;
+    if (v >= 255.0)
+        return 255;
+    return static_cast<BYTE>(static_cast<int>(v));
+}
+
+// One horizontal sample: `row` points at the channel's first sample of the
+// source row; entries address it by their offsets.
+inline BYTE ApplyHorizontal(const BYTE* row, const ISContributionList& list)
+{
+    const ISContribution* e = list.entries;
+    const int32_t n = list.count;
+    const BYTE s0 = row[e[0].offset];
+    int32_t i = 1;
+    while (i < n && row[e[i].offset] == s0)
+        ++i;
+    if (i == n)
+        return s0;
+    double sum = 0.0;
+    for (i = 0; i < n; ++i)
+        sum += e[i].weight * row[e[i].offset];
+    return ClampByte(sum);
+}
+
+// One vertical sample over the temporary, whose rows are `stride` bytes apart.
+inline BYTE ApplyVertical(const BYTE* column, const ISContributionList& list, ptrdiff_t stride)
+{
+    const ISContribution* e = list.entries;
+    const int32_t n = list.count;
+    const BYTE s0 = column[e[0].index * stride];
+    int32_t i = 1;
+    while (i < n && column[e[i].index * stride] == s0)
+        ++i;
+    if (i == n)
+        return s0;
+    double sum = 0.0;
+    for (i = 0; i < n; ++i)
+        sum += e[i].weight * column[e[i].index * stride];
+    return ClampByte(sum);
+}
+
+inline void HorizontalPass3(const BYTE* row, const ISContributionList& list, BYTE* out)
+{
+    out[0] = ApplyHorizontal(row, list);
+    out[1] = ApplyHorizontal(row + 1, list);
+    out[2] = ApplyHorizontal(row + 2, list);
+}
+
+struct filterResizeThreadStruct : ISResizeTaskRecord {
+    const BYTE* src = nullptr;
+    int32_t sw = 0, sh = 0;
+    BYTE* dst = nullptr;
+    int32_t dw = 0, dh = 0;
+    int32_t channels = 0;
+    int32_t srcStride = 0, dstStride = 0;
+    int32_t flags = 0;
+    ISKernel kernel{};
+    const ISContributionList* rows = nullptr;
+
+    int32_t RunBand() override
+    {
+        CISFilterResize work;
+        work.m_src = src;
+        work.m_sw = sw;
+        work.m_sh = sh;
+        work.m_dst = dst;
+        work.m_dw = dw;
+        work.m_dh = dh;
+        work.m_channels = channels;
+        work.m_srcStride = srcStride;
+        work.m_dstStride = dstStride;
+        work.m_flags = flags;
+        return work.ColumnLoop(band.left, band.right, kernel, rows, hasProgress != 0);
+    }
+};
+
+}  // namespace
+
+int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& kernel, const ISContributionList* rows,
+                                    bool progress)
+{
+    if (first >= end)
+        return 0;
+    const double sx = static_cast<double>(m_dw) / static_cast<double>(m_sw);
+    const int32_t ch = m_channels;
+
+    // Room of one column's list: every column's count is below 2 × width + 2.
+    const double width = sx < 1.0 ? kernel.support / sx : kernel.support;
+    const double roomD = std::floor(2.0 * width + 2.0);
+    if (!(roomD < 2147483647.0))
+        return 1;
+    const int64_t room = static_cast<int64_t>(roomD);
+    int32_t block = kMaxBlock;
+    while (block > 1 && (static_cast<int64_t>(ch) * m_sh * block > kTempLimit ||
+                         room * block * static_cast<int64_t>(sizeof(ISContribution)) > kListLimit))
+        block /= 2;
+    const int64_t tempBytes = static_cast<int64_t>(ch) * m_sh * block;
+    const int64_t listEntries = room * block;
+    if (tempBytes > 0x7fffffff || listEntries > 0x7fffffff)
+        return 1;
+    ISArray<BYTE> temp;
+    ISArray<ISContribution> entries;
+    if (!temp.Resize(static_cast<int32_t>(tempBytes)) || !entries.Resize(static_cast<int32_t>(listEntries)))
+        return 1;
+    ISContributionList lists[kMaxBlock];
+
+    const int32_t total = end - first;
+    int32_t x0 = first;
+    while (x0 < end) {
+        int32_t nb = std::min(block, end - x0);
+        // A cancel at the first report leaves just the first column written.
+        if (progress && x0 == first)
+            nb = 1;
+        for (int32_t b = 0; b < nb; ++b) {
+            if (ISContributionCount(x0 + b, sx, kernel.support) > room)
+                return 1;
+            lists[b].entries = entries.GetData() + static_cast<ptrdiff_t>(b) * room;
+            lists[b].count = ISBuildContributions(x0 + b, sx, kernel, m_sw, ch, lists[b].entries);
+        }
+
+        // Horizontal pass: every source row into the temporary, nb × ch bytes a row.
+        const ptrdiff_t tstride = static_cast<ptrdiff_t>(nb) * ch;
+        BYTE* t = temp.GetData();
+        for (int32_t r = 0; r < m_sh; ++r) {
+            const BYTE* srow = m_src + static_cast<ptrdiff_t>(r) * m_srcStride;
+            BYTE* trow = t + r * tstride;
+            if (ch == 3) {
+                for (int32_t b = 0; b < nb; ++b)
+                    HorizontalPass3(srow, lists[b], trow + b * 3);
+            } else {
+                for (int32_t b = 0; b < nb; ++b)
+                    for (int32_t k = 0; k < ch; ++k)
+                        trow[b * ch + k] = ApplyHorizontal(srow + k, lists[b]);
+            }
+        }
+
+        // Vertical pass: the temporary into the destination rows.
+        for (int32_t y = 0; y < m_dh; ++y) {
+            BYTE* drow = m_dst + static_cast<ptrdiff_t>(y) * m_dstStride + static_cast<ptrdiff_t>(x0) * ch;
+            const ISContributionList& list = rows[y];
+            for (ptrdiff_t i = 0; i < tstride; ++i)
+                drow[i] = ApplyVertical(t + i, list, tstride);
+        }
+
+        if (progress) {
+            for (int32_t b = 0; b < nb; ++b)
+                if (ISCallProgress(x0 + b - first, total))
+                    return 14;
+        }
+        x0 += nb;
+    }
+    return 0;
+}
+
+BOOL CISFilterResize::Run(const BYTE* src, int32_t sw, int32_t sh, BYTE* dst, int32_t dw, int32_t dh,
+                          int32_t channels, int32_t kind, int32_t srcStride, int32_t dstStride, int32_t flags,
+                          bool progress)
+{
+    m_status = 0;
+    if (!src || !dst || channels < 1 || sw < 1 || sh < 1 || dw < 1 || dh < 1) {
+        m_status = 5;
+        return FALSE;
+    }
+    ISKernel kernel;
+    if (!ISFilterKernel(kind, &kernel)) {
+        m_status = 5;
+        return FALSE;
+    }
+    const int32_t minimum = static_cast<int32_t>(kernel.support + 0.999999999);
+    if (dw < minimum || dh < minimum) {
+        m_status = 68;
+        return FALSE;
+    }
+
+    // Vertical lists, built once and shared by every band.
+    const double sy = static_cast<double>(dh) / static_cast<double>(sh);
+    ISArray<ISContributionList> rows;
+    if (!rows.Resize(dh)) {
+        m_status = 1;
+        return FALSE;
+    }
+    int64_t totalEntries = 0;
+    for (int32_t y = 0; y < dh; ++y) {
+        const int64_t count = ISContributionCount(y, sy, kernel.support);
+        if (count < 0 || (totalEntries += count) > 0x7fffffff) {
+            m_status = 1;
+            return FALSE;
+        }
+    }
+    ISArray<ISContribution> entries;
+    if (!entries.Resize(static_cast<int32_t>(totalEntries))) {
+        m_status = 1;
+        return FALSE;
+    }
+    ISContribution* next = entries.GetData();
+    for (int32_t y = 0; y < dh; ++y) {
+        rows[y].entries = next;
+        rows[y].count = ISBuildContributions(y, sy, kernel, sh, channels, next);
+        next += rows[y].count;
+    }
+
+    m_src = src;
+    m_sw = sw;
+    m_sh = sh;
+    m_dst = dst;
+    m_dw = dw;
+    m_dh = dh;
+    m_channels = channels;
+    m_srcStride = srcStride;
+    m_dstStride = dstStride;
+    m_flags = flags;
+
+    const int32_t bands = ISResizeBandCount(flags, dw);
+    if (bands) {
+        const ISContributionList* shared = rows.GetData();
+        m_status = ISResizeSplit<filterResizeThreadStruct>(
+            bands, true, dw, dh, progress, [&](filterResizeThreadStruct& r) {
+                r.src = src;
+                r.sw = sw;
+                r.sh = sh;
+                r.dst = dst;
+                r.dw = dw;
+                r.dh = dh;
+                r.channels = channels;
+                r.srcStride = srcStride;
+                r.dstStride = dstStride;
+                r.flags = flags;
+                r.kernel = kernel;
+                r.rows = shared;
+            });
+    } else {
+        m_status = ColumnLoop(0, dw, kernel, rows.GetData(), progress);
+    }
+    return m_status == 0;
+}
+
+BOOL CISImgFilterResizeT::Resize(const CISImgView<const BYTE>& src, const CISImgView<BYTE>& dst, int32_t flags)
+{
+    CISFilterResize engine;
+    engine.Run(src.pixels, static_cast<int32_t>(src.width), static_cast<int32_t>(src.height), dst.pixels,
+               static_cast<int32_t>(dst.width), static_cast<int32_t>(dst.height), static_cast<int32_t>(src.channels),
+               m_kind, static_cast<int32_t>(src.stride), static_cast<int32_t>(dst.stride), flags, m_progress);
+    m_status = engine.m_status;
+    return m_status == 0;
+}
