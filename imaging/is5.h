@@ -88,9 +88,10 @@ void* is5_ReadMetafile(const char* path, uint32_t* width, uint32_t* height, uint
                        COLORREF background, uint32_t flags);
 
 /* Pixel operations */
-BOOL is5_ResizeImage(const void* source, uint32_t width, uint32_t height, uint32_t stride, void* target,
-                     uint32_t targetWidth, uint32_t targetHeight, uint32_t targetStride, uint32_t channels,
-                     uint32_t mode, uint32_t flags);
+/* Flag bit 0: 16-bit samples, strides in samples; 0x100000: no pool split. */
+BOOL is5_ResizeImage(const void* source, int32_t width, int32_t height, int32_t stride, void* target,
+                     int32_t targetWidth, int32_t targetHeight, int32_t targetStride, int32_t channels, int32_t mode,
+                     int32_t flags);
 BOOL is5_BlurImage(const void* source, uint32_t width, uint32_t height, uint32_t channels, uint32_t stride,
                    void* target, uint32_t targetStride, int32_t size, double mix, uint32_t flags);
 BOOL is5_UnsharpMaskImage(const void* source, uint32_t width, uint32_t height, uint32_t channels, uint32_t stride,

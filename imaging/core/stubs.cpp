@@ -22,7 +22,6 @@ BOOL is5_GetBMPDims(HISSRC, uint32_t*, uint32_t*, uint32_t*, ISResolution*, int3
 int32_t is5_WriteBMP(HISDEST, const void*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, const RGBQUAD*, const ISResolution*, uint32_t) { return IS_STUB(is5_WriteBMP); }
 void* is5_ReadMetafile(const char*, uint32_t*, uint32_t*, uint32_t, uint32_t, COLORREF, uint32_t) { IS_STUB(is5_ReadMetafile); return nullptr; }
 
-BOOL is5_ResizeImage(const void*, uint32_t, uint32_t, uint32_t, void*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) { return IS_STUB(is5_ResizeImage); }
 BOOL is5_BlurImage(const void*, uint32_t, uint32_t, uint32_t, uint32_t, void*, uint32_t, int32_t, double, uint32_t) { return IS_STUB(is5_BlurImage); }
 BOOL is5_UnsharpMaskImage(const void*, uint32_t, uint32_t, uint32_t, uint32_t, void*, uint32_t, int32_t, double, double, uint32_t) { return IS_STUB(is5_UnsharpMaskImage); }
 BOOL is5_OverlayImage(void*, uint32_t, uint32_t, uint32_t, uint32_t, const void*, uint32_t, uint32_t, uint32_t, int32_t, int32_t, double, double, uint32_t, uint32_t) { return IS_STUB(is5_OverlayImage); }
