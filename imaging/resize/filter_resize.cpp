@@ -40,28 +40,110 @@ inline BYTE ApplyHorizontal(const BYTE* row, const ISContributionList& list)
     return ClampByte(sum);
 }
 
-// One vertical sample over the temporary, whose rows are `stride` bytes apart.
-inline BYTE ApplyVertical(const BYTE* column, const ISContributionList& list, ptrdiff_t stride)
+// Whether every sample of the list equals the first; most lists of a noisy
+// image differ at the second entry.
+inline bool AllEqual(const BYTE* base, const ISContribution* e, int32_t n, ptrdiff_t step)
+{
+    const BYTE s0 = base[e[0].index * step];
+    for (int32_t i = 1; i < n; ++i)
+        if (base[e[i].index * step] != s0)
+            return false;
+    return true;
+}
+
+// R rows of CH channels through one column's list at once: the sums are
+// independent, so their additions overlap; each keeps the list order.
+template <int CH, int R>
+inline void HorizontalRows(const BYTE* const* rows, const ISContributionList& list, BYTE* out, ptrdiff_t outStride)
 {
     const ISContribution* e = list.entries;
     const int32_t n = list.count;
-    const BYTE s0 = column[e[0].index * stride];
-    int32_t i = 1;
-    while (i < n && column[e[i].index * stride] == s0)
-        ++i;
-    if (i == n)
-        return s0;
-    double sum = 0.0;
-    for (i = 0; i < n; ++i)
-        sum += e[i].weight * column[e[i].index * stride];
-    return ClampByte(sum);
+    double acc[R][CH];
+#pragma GCC unroll 4
+    for (int r = 0; r < R; ++r)
+#pragma GCC unroll 4
+        for (int k = 0; k < CH; ++k)
+            acc[r][k] = 0.0;
+    for (int32_t t = 0; t < n; ++t) {
+        const double w = e[t].weight;
+        const int32_t o = e[t].offset;
+#pragma GCC unroll 4
+        for (int r = 0; r < R; ++r)
+#pragma GCC unroll 4
+            for (int k = 0; k < CH; ++k)
+                acc[r][k] += w * rows[r][o + k];
+    }
+    for (int r = 0; r < R; ++r)
+        for (int k = 0; k < CH; ++k)
+            out[r * outStride + k] =
+                AllEqual(rows[r] + k, e, n, CH) ? rows[r][e[0].offset + k] : ClampByte(acc[r][k]);
 }
 
-inline void HorizontalPass3(const BYTE* row, const ISContributionList& list, BYTE* out)
+// Horizontal pass of one block: every source row into the temporary, whose
+// rows hold nb × ch bytes.
+template <int CH>
+void HorizontalBlock(const BYTE* src, ptrdiff_t srcStride, int32_t sh, const ISContributionList* lists, int32_t nb,
+                     BYTE* temp)
 {
-    out[0] = ApplyHorizontal(row, list);
-    out[1] = ApplyHorizontal(row + 1, list);
-    out[2] = ApplyHorizontal(row + 2, list);
+    constexpr int R = 4;
+    const ptrdiff_t tstride = static_cast<ptrdiff_t>(nb) * CH;
+    int32_t r = 0;
+    for (; r + R <= sh; r += R) {
+        const BYTE* rows[R];
+        for (int i = 0; i < R; ++i)
+            rows[i] = src + (r + i) * srcStride;
+        for (int32_t b = 0; b < nb; ++b)
+            HorizontalRows<CH, R>(rows, lists[b], temp + r * tstride + b * CH, tstride);
+    }
+    for (; r < sh; ++r) {
+        const BYTE* rows[1] = {src + r * srcStride};
+        for (int32_t b = 0; b < nb; ++b)
+            HorizontalRows<CH, 1>(rows, lists[b], temp + r * tstride + b * CH, tstride);
+    }
+}
+
+void HorizontalBlockAny(const BYTE* src, ptrdiff_t srcStride, int32_t sh, int32_t ch, const ISContributionList* lists,
+                        int32_t nb, BYTE* temp)
+{
+    const ptrdiff_t tstride = static_cast<ptrdiff_t>(nb) * ch;
+    for (int32_t r = 0; r < sh; ++r) {
+        const BYTE* srow = src + r * srcStride;
+        BYTE* trow = temp + r * tstride;
+        for (int32_t b = 0; b < nb; ++b)
+            for (int32_t k = 0; k < ch; ++k)
+                trow[b * ch + k] = ApplyHorizontal(srow + k, lists[b]);
+    }
+}
+
+// Vertical pass of one destination row: the list's rows of the temporary
+// summed side by side, each sum in list order.
+void VerticalRow(const BYTE* temp, ptrdiff_t tstride, const ISContributionList& list, BYTE* out)
+{
+    constexpr int kChunk = 16;
+    const ISContribution* e = list.entries;
+    const int32_t n = list.count;
+    ptrdiff_t i = 0;
+    for (; i + kChunk <= tstride; i += kChunk) {
+        double acc[kChunk];
+#pragma GCC unroll 16
+        for (int j = 0; j < kChunk; ++j)
+            acc[j] = 0.0;
+        for (int32_t t = 0; t < n; ++t) {
+            const double w = e[t].weight;
+            const BYTE* rt = temp + e[t].index * tstride + i;
+#pragma GCC unroll 16
+            for (int j = 0; j < kChunk; ++j)
+                acc[j] += w * rt[j];
+        }
+        for (int j = 0; j < kChunk; ++j)
+            out[i + j] = AllEqual(temp + i + j, e, n, tstride) ? temp[e[0].index * tstride + i + j] : ClampByte(acc[j]);
+    }
+    for (; i < tstride; ++i) {
+        double acc = 0.0;
+        for (int32_t t = 0; t < n; ++t)
+            acc += e[t].weight * temp[e[t].index * tstride + i];
+        out[i] = AllEqual(temp + i, e, n, tstride) ? temp[e[0].index * tstride + i] : ClampByte(acc);
+    }
 }
 
 struct filterResizeThreadStruct : ISResizeTaskRecord {
@@ -136,28 +218,26 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
             lists[b].count = ISBuildContributions(x0 + b, sx, kernel, m_sw, ch, lists[b].entries);
         }
 
-        // Horizontal pass: every source row into the temporary, nb × ch bytes a row.
+        // Horizontal pass, then vertical pass into the destination rows.
         const ptrdiff_t tstride = static_cast<ptrdiff_t>(nb) * ch;
         BYTE* t = temp.GetData();
-        for (int32_t r = 0; r < m_sh; ++r) {
-            const BYTE* srow = m_src + static_cast<ptrdiff_t>(r) * m_srcStride;
-            BYTE* trow = t + r * tstride;
-            if (ch == 3) {
-                for (int32_t b = 0; b < nb; ++b)
-                    HorizontalPass3(srow, lists[b], trow + b * 3);
-            } else {
-                for (int32_t b = 0; b < nb; ++b)
-                    for (int32_t k = 0; k < ch; ++k)
-                        trow[b * ch + k] = ApplyHorizontal(srow + k, lists[b]);
-            }
+        switch (ch) {
+        case 1:
+            HorizontalBlock<1>(m_src, m_srcStride, m_sh, lists, nb, t);
+            break;
+        case 3:
+            HorizontalBlock<3>(m_src, m_srcStride, m_sh, lists, nb, t);
+            break;
+        case 4:
+            HorizontalBlock<4>(m_src, m_srcStride, m_sh, lists, nb, t);
+            break;
+        default:
+            HorizontalBlockAny(m_src, m_srcStride, m_sh, ch, lists, nb, t);
+            break;
         }
-
-        // Vertical pass: the temporary into the destination rows.
         for (int32_t y = 0; y < m_dh; ++y) {
             BYTE* drow = m_dst + static_cast<ptrdiff_t>(y) * m_dstStride + static_cast<ptrdiff_t>(x0) * ch;
-            const ISContributionList& list = rows[y];
-            for (ptrdiff_t i = 0; i < tstride; ++i)
-                drow[i] = ApplyVertical(t + i, list, tstride);
+            VerticalRow(t, tstride, rows[y], drow);
         }
 
         if (progress) {
