@@ -77,6 +77,37 @@ BOOL CISBicubicResizeT<T>::Resize(const CISImgView<const T>& src, const CISImgVi
     return this->m_status == 0;
 }
 
+namespace {
+
+// One destination row over the band's columns; CH > 0 fixes the channel
+// count so that the channels' sums run side by side.
+template <typename T, int CH>
+void BicubicRow(const T* const line[4], const double wy[4], const ISBicubicColumn* columns, int32_t left,
+                int32_t right, uint32_t channels, uint32_t maxSample, T* out)
+{
+    const uint32_t ch = CH > 0 ? CH : channels;
+    for (int32_t x = left; x < right; ++x) {
+        const ISBicubicColumn& c = columns[x];
+#pragma GCC unroll 4
+        for (uint32_t k = 0; k < ch; ++k) {
+            double sum = 0.0;
+#pragma GCC unroll 4
+            for (int32_t j = 0; j < 4; ++j) {
+                const T* p = line[j] + k;
+                double inner = 0.0;
+                inner += c.weight[0] * p[c.offset[0]];
+                inner += c.weight[1] * p[c.offset[1]];
+                inner += c.weight[2] * p[c.offset[2]];
+                inner += c.weight[3] * p[c.offset[3]];
+                sum += wy[j] * inner;
+            }
+            *out++ = ISClampTrunc<T>(ISFlatGuard(sum), maxSample);
+        }
+    }
+}
+
+}  // namespace
+
 template <typename T>
 int32_t CISBicubicResizeT<T>::Core(const CISImgView<const T>& src, const CISImgView<T>& dst, const RECT& band,
                                    const ISBicubicColumn* columns)
@@ -92,21 +123,19 @@ int32_t CISBicubicResizeT<T>::Core(const CISImgView<const T>& src, const CISImgV
         for (int32_t j = 0; j < 4; ++j)
             line[j] = ISRow(src, index[j]);
         T* out = ISRow(dst, y) + static_cast<size_t>(band.left) * ch;
-        for (int32_t x = band.left; x < band.right; ++x) {
-            const ISBicubicColumn& c = columns[x];
-            for (uint32_t k = 0; k < ch; ++k) {
-                double sum = 0.0;
-                for (int32_t j = 0; j < 4; ++j) {
-                    const T* p = line[j] + k;
-                    double inner = 0.0;
-                    inner += c.weight[0] * p[c.offset[0]];
-                    inner += c.weight[1] * p[c.offset[1]];
-                    inner += c.weight[2] * p[c.offset[2]];
-                    inner += c.weight[3] * p[c.offset[3]];
-                    sum += wy[j] * inner;
-                }
-                *out++ = ISClampTrunc<T>(ISFlatGuard(sum), this->m_maxSample);
-            }
+        switch (ch) {
+        case 1:
+            BicubicRow<T, 1>(line, wy, columns, band.left, band.right, ch, this->m_maxSample, out);
+            break;
+        case 3:
+            BicubicRow<T, 3>(line, wy, columns, band.left, band.right, ch, this->m_maxSample, out);
+            break;
+        case 4:
+            BicubicRow<T, 4>(line, wy, columns, band.left, band.right, ch, this->m_maxSample, out);
+            break;
+        default:
+            BicubicRow<T, 0>(line, wy, columns, band.left, band.right, ch, this->m_maxSample, out);
+            break;
         }
         if (this->Cancelled(y - band.top, rows))
             return 14;
