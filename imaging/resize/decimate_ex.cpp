@@ -69,18 +69,48 @@ BOOL CISImgDecimateExT<T>::Resize(const CISImgView<const T>& src, const CISImgVi
     return this->m_status == 0;
 }
 
+namespace {
+
+// Adds weight × (the weighted sum of each column's cell in one source row)
+// to every sample of the band's row; CH > 0 fixes the channel count.
+template <typename T, int CH>
+void AddSourceRow(const T* row, const ISDecimateColumn* columns, int32_t left, int32_t right, uint32_t channels,
+                  double weight, double* acc)
+{
+    const uint32_t ch = CH > 0 ? CH : channels;
+    for (int32_t x = left; x < right; ++x) {
+        const ISDecimateColumn& c = columns[x];
+        const int32_t last = c.end - 1;
+        const T* first = row + static_cast<size_t>(c.first) * ch;
+#pragma GCC unroll 4
+        for (uint32_t k = 0; k < ch; ++k) {
+            double part = c.firstWeight * first[k];
+            if (last > c.first) {
+                for (int32_t i = 1; i < last - c.first; ++i)
+                    part += first[static_cast<size_t>(i) * ch + k];
+                part += c.lastWeight * first[static_cast<size_t>(last - c.first) * ch + k];
+            }
+            *acc++ += weight * part;
+        }
+    }
+}
+
+}  // namespace
+
 template <typename T>
 int32_t CISImgDecimateExT<T>::Core(const CISImgView<const T>& src, const CISImgView<T>& dst, const RECT& band,
                                    const ISDecimateColumn* columns)
 {
     const uint32_t ch = src.channels;
     const int32_t rows = band.bottom - band.top;
-    ISArray<double> rowWeights;
+    const int64_t samples = static_cast<int64_t>(band.right - band.left) * ch;
+    ISArray<double> acc;
+    if (samples > 0x7fffffff || !acc.Resize(static_cast<int32_t>(samples)))
+        return 1;
     for (int32_t y = band.top; y < band.bottom; ++y) {
         const ISDecimateColumn cell = Cell(y, src.height, dst.height);
         const int32_t count = cell.end - cell.first;
-        if (!rowWeights.Resize(count))
-            return 1;
+        acc.Fill(0.0);
         double rowTotal = 0.0;
         for (int32_t r = 0; r < count; ++r) {
             double w = 1.0;
@@ -88,28 +118,26 @@ int32_t CISImgDecimateExT<T>::Core(const CISImgView<const T>& src, const CISImgV
                 w = cell.firstWeight;
             else if (r == count - 1)
                 w = cell.lastWeight;
-            rowWeights[r] = w;
             rowTotal += w;
-        }
-        T* out = ISRow(dst, y);
-        for (int32_t x = band.left; x < band.right; ++x) {
-            const ISDecimateColumn& c = columns[x];
-            const int32_t last = c.end - 1;
-            const double divisor = c.total * rowTotal;
-            for (uint32_t k = 0; k < ch; ++k) {
-                double acc = 0.0;
-                for (int32_t r = 0; r < count; ++r) {
-                    const T* p = ISRow(src, cell.first + r) + k;
-                    double part = c.firstWeight * p[static_cast<size_t>(c.first) * ch];
-                    if (last > c.first) {
-                        for (int32_t i = c.first + 1; i < last; ++i)
-                            part += p[static_cast<size_t>(i) * ch];
-                        part += c.lastWeight * p[static_cast<size_t>(last) * ch];
-                    }
-                    acc += rowWeights[r] * part;
-                }
-                out[static_cast<size_t>(x) * ch + k] = ISClampTrunc<T>(ISFlatGuard(acc / divisor), this->m_maxSample);
+            const T* row = ISRow(src, cell.first + r);
+            switch (ch) {
+            case 1:
+                AddSourceRow<T, 1>(row, columns, band.left, band.right, ch, w, acc.GetData());
+                break;
+            case 3:
+                AddSourceRow<T, 3>(row, columns, band.left, band.right, ch, w, acc.GetData());
+                break;
+            default:
+                AddSourceRow<T, 0>(row, columns, band.left, band.right, ch, w, acc.GetData());
+                break;
             }
+        }
+        T* out = ISRow(dst, y) + static_cast<size_t>(band.left) * ch;
+        const double* a = acc.GetData();
+        for (int32_t x = band.left; x < band.right; ++x) {
+            const double divisor = columns[x].total * rowTotal;
+            for (uint32_t k = 0; k < ch; ++k)
+                *out++ = ISClampTrunc<T>(ISFlatGuard(*a++ / divisor), this->m_maxSample);
         }
         if (this->Cancelled(y - band.top, rows))
             return 14;
