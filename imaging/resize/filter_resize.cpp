@@ -82,12 +82,12 @@ inline void HorizontalRows(const BYTE* const* rows, const ISContributionList& li
 // Horizontal pass of one block: every source row into the temporary, whose
 // rows hold nb × ch bytes.
 template <int CH>
-void HorizontalBlock(const BYTE* src, ptrdiff_t srcStride, int32_t sh, const ISContributionList* lists, int32_t nb,
-                     BYTE* temp)
+void HorizontalBlock(const BYTE* src, ptrdiff_t srcStride, int32_t rFirst, int32_t sh, const ISContributionList* lists,
+                     int32_t nb, BYTE* temp)
 {
     constexpr int R = 4;
     const ptrdiff_t tstride = static_cast<ptrdiff_t>(nb) * CH;
-    int32_t r = 0;
+    int32_t r = rFirst;
     for (; r + R <= sh; r += R) {
         const BYTE* rows[R];
         for (int i = 0; i < R; ++i)
@@ -102,17 +102,82 @@ void HorizontalBlock(const BYTE* src, ptrdiff_t srcStride, int32_t sh, const ISC
     }
 }
 
-void HorizontalBlockAny(const BYTE* src, ptrdiff_t srcStride, int32_t sh, int32_t ch, const ISContributionList* lists,
-                        int32_t nb, BYTE* temp)
+void HorizontalBlockAny(const BYTE* src, ptrdiff_t srcStride, int32_t rFirst, int32_t sh, int32_t ch,
+                        const ISContributionList* lists, int32_t nb, BYTE* temp)
 {
     const ptrdiff_t tstride = static_cast<ptrdiff_t>(nb) * ch;
-    for (int32_t r = 0; r < sh; ++r) {
+    for (int32_t r = rFirst; r < sh; ++r) {
         const BYTE* srow = src + r * srcStride;
         BYTE* trow = temp + r * tstride;
         for (int32_t b = 0; b < nb; ++b)
             for (int32_t k = 0; k < ch; ++k)
                 trow[b * ch + k] = ApplyHorizontal(srow + k, lists[b]);
     }
+}
+
+// Rows in strips of kStrip: the strip's source window is staged as doubles,
+// the strip's rows side by side, so that one weight meets kStrip samples in a
+// row. Returns the rows done; the caller does the rest.
+constexpr int kStrip = 8;
+
+struct ByteToDouble {
+    double value[256];
+    ByteToDouble()
+    {
+        for (int i = 0; i < 256; ++i)
+            value[i] = i;
+    }
+};
+const ByteToDouble kByteToDouble;
+
+int32_t HorizontalStaged(const BYTE* src, ptrdiff_t srcStride, int32_t sh, int32_t ch, const ISContributionList* lists,
+                         int32_t nb, ISArray<double>* stage, BYTE* temp)
+{
+    int32_t lo = lists[0].entries[0].index, hi = lo;
+    for (int32_t b = 0; b < nb; ++b)
+        for (int32_t t = 0; t < lists[b].count; ++t) {
+            lo = std::min(lo, lists[b].entries[t].index);
+            hi = std::max(hi, lists[b].entries[t].index);
+        }
+    const int64_t samples = static_cast<int64_t>(hi - lo + 1) * ch;
+    if (samples * kStrip > (int64_t(1) << 19) || !stage->Resize(static_cast<int32_t>(samples * kStrip)))
+        return 0;
+    double* st = stage->GetData();
+    const ptrdiff_t tstride = static_cast<ptrdiff_t>(nb) * ch;
+    int32_t r0 = 0;
+    for (; r0 + kStrip <= sh; r0 += kStrip) {
+        for (int r = 0; r < kStrip; ++r) {
+            const BYTE* row = src + (r0 + r) * srcStride + static_cast<ptrdiff_t>(lo) * ch;
+            for (int64_t j = 0; j < samples; ++j)
+                st[j * kStrip + r] = kByteToDouble.value[row[j]];
+        }
+        for (int32_t b = 0; b < nb; ++b) {
+            const ISContribution* e = lists[b].entries;
+            const int32_t n = lists[b].count;
+            for (int32_t k = 0; k < ch; ++k) {
+                double acc[kStrip];
+#pragma GCC unroll 8
+                for (int r = 0; r < kStrip; ++r)
+                    acc[r] = 0.0;
+                for (int32_t t = 0; t < n; ++t) {
+                    const double w = e[t].weight;
+                    const double* p = st + (static_cast<ptrdiff_t>(e[t].index - lo) * ch + k) * kStrip;
+#pragma GCC unroll 8
+                    for (int r = 0; r < kStrip; ++r)
+                        acc[r] += w * p[r];
+                }
+                const double* p0 = st + (static_cast<ptrdiff_t>(e[0].index - lo) * ch + k) * kStrip;
+                BYTE* out = temp + r0 * tstride + b * ch + k;
+                for (int r = 0; r < kStrip; ++r) {
+                    int32_t t = 1;
+                    while (t < n && st[(static_cast<ptrdiff_t>(e[t].index - lo) * ch + k) * kStrip + r] == p0[r])
+                        ++t;
+                    out[r * tstride] = t == n ? static_cast<BYTE>(p0[r]) : ClampByte(acc[r]);
+                }
+            }
+        }
+    }
+    return r0;
 }
 
 // Vertical pass of one destination row: the list's rows of the temporary
@@ -203,6 +268,7 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
     if (!temp.Resize(static_cast<int32_t>(tempBytes)) || !entries.Resize(static_cast<int32_t>(listEntries)))
         return 1;
     ISContributionList lists[kMaxBlock];
+    ISArray<double> stage;
 
     const int32_t total = end - first;
     int32_t x0 = first;
@@ -221,18 +287,19 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
         // Horizontal pass, then vertical pass into the destination rows.
         const ptrdiff_t tstride = static_cast<ptrdiff_t>(nb) * ch;
         BYTE* t = temp.GetData();
+        const int32_t staged = HorizontalStaged(m_src, m_srcStride, m_sh, ch, lists, nb, &stage, t);
         switch (ch) {
         case 1:
-            HorizontalBlock<1>(m_src, m_srcStride, m_sh, lists, nb, t);
+            HorizontalBlock<1>(m_src, m_srcStride, staged, m_sh, lists, nb, t);
             break;
         case 3:
-            HorizontalBlock<3>(m_src, m_srcStride, m_sh, lists, nb, t);
+            HorizontalBlock<3>(m_src, m_srcStride, staged, m_sh, lists, nb, t);
             break;
         case 4:
-            HorizontalBlock<4>(m_src, m_srcStride, m_sh, lists, nb, t);
+            HorizontalBlock<4>(m_src, m_srcStride, staged, m_sh, lists, nb, t);
             break;
         default:
-            HorizontalBlockAny(m_src, m_srcStride, m_sh, ch, lists, nb, t);
+            HorizontalBlockAny(m_src, m_srcStride, staged, m_sh, ch, lists, nb, t);
             break;
         }
         for (int32_t y = 0; y < m_dh; ++y) {

@@ -197,20 +197,31 @@ TEST(FilterResize, BoxEnlargingCopiesTheNearerSourcePixelLowerOnTies)
     EXPECT_EQ(five, (std::vector<uint8_t>{10, 20, 20, 30, 30}));
 }
 
-TEST(FilterResize, LargerSourceThanKernelAcrossBlocksMatchesReference)
+struct WideCase {
+    int sw, sh, dw, dh, ch, kind;
+};
+// Several blocks of columns, strips of rows with a remainder, strong shrinks
+// and enlargements, and a source window too wide to stage.
+const WideCase kWideCases[] = {
+    {300, 40, 150, 17, 3, 1}, {300, 40, 150, 17, 3, 8},  {300, 43, 150, 17, 3, 13}, {37, 29, 80, 61, 1, 0},
+    {37, 29, 80, 61, 3, 4},   {37, 29, 80, 61, 4, 10},   {41, 27, 130, 9, 2, 9},    {70000, 9, 2, 4, 1, 1},
+};
+
+class FilterWide : public ::testing::TestWithParam<WideCase> {};
+
+TEST_P(FilterWide, MatchesFloat64Reference)
 {
-    // More than one block of columns and wide kernels at a strong shrink.
-    const int sw = 300, sh = 40, dw = 150, dh = 17, ch = 3;
-    for (int kind : {1, 8, 13}) {
-        const std::vector<uint8_t> src = rt::Noise8(static_cast<size_t>(sw) * sh * ch, kind);
-        std::vector<uint8_t> expected;
-        ASSERT_TRUE(RefFilter(src, sw, sh, ch, kind, dw, dh, &expected));
-        std::vector<uint8_t> dst(static_cast<size_t>(dw) * dh * ch);
-        ASSERT_TRUE(rt::Resize8(src, sw, sh, &dst, dw, dh, ch, kind, 0x100000).ok);
-        const int tolerance = UsesLibm(kind) ? 1 : 0;
-        for (size_t i = 0; i < dst.size(); ++i)
-            ASSERT_LE(std::abs(dst[i] - expected[i]), tolerance) << "kernel " << kind << " sample " << i;
-    }
+    const WideCase c = GetParam();
+    const std::vector<uint8_t> src = rt::Noise8(static_cast<size_t>(c.sw) * c.sh * c.ch, c.kind + c.sw);
+    std::vector<uint8_t> expected;
+    ASSERT_TRUE(RefFilter(src, c.sw, c.sh, c.ch, c.kind, c.dw, c.dh, &expected));
+    std::vector<uint8_t> dst(static_cast<size_t>(c.dw) * c.dh * c.ch);
+    ASSERT_TRUE(rt::Resize8(src, c.sw, c.sh, &dst, c.dw, c.dh, c.ch, c.kind, 0x100000).ok);
+    const int tolerance = UsesLibm(c.kind) ? 1 : 0;
+    for (size_t i = 0; i < dst.size(); ++i)
+        ASSERT_LE(std::abs(dst[i] - expected[i]), tolerance) << "sample " << i;
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, FilterWide, ::testing::ValuesIn(kWideCases));
 
 }  // namespace
