@@ -42,9 +42,10 @@ inline BYTE ApplyHorizontal(const BYTE* row, const ISContributionList& list)
 
 // Whether every sample of the list equals the first; most lists of a noisy
 // image differ at the second entry.
-inline bool AllEqual(const BYTE* base, const ISContribution* e, int32_t n, ptrdiff_t step)
+template <typename S>
+inline bool AllEqual(const S* base, const ISContribution* e, int32_t n, ptrdiff_t step)
 {
-    const BYTE s0 = base[e[0].index * step];
+    const S s0 = base[e[0].index * step];
     for (int32_t i = 1; i < n; ++i)
         if (base[e[i].index * step] != s0)
             return false;
@@ -54,7 +55,7 @@ inline bool AllEqual(const BYTE* base, const ISContribution* e, int32_t n, ptrdi
 // R rows of CH channels through one column's list at once: the sums are
 // independent, so their additions overlap; each keeps the list order.
 template <int CH, int R>
-inline void HorizontalRows(const BYTE* const* rows, const ISContributionList& list, BYTE* out, ptrdiff_t outStride)
+inline void HorizontalRows(const BYTE* const* rows, const ISContributionList& list, double* out, ptrdiff_t outStride)
 {
     const ISContribution* e = list.entries;
     const int32_t n = list.count;
@@ -83,7 +84,7 @@ inline void HorizontalRows(const BYTE* const* rows, const ISContributionList& li
 // rows hold nb × ch bytes.
 template <int CH>
 void HorizontalBlock(const BYTE* src, ptrdiff_t srcStride, int32_t rFirst, int32_t sh, const ISContributionList* lists,
-                     int32_t nb, BYTE* temp)
+                     int32_t nb, double* temp)
 {
     constexpr int R = 4;
     const ptrdiff_t tstride = static_cast<ptrdiff_t>(nb) * CH;
@@ -103,12 +104,12 @@ void HorizontalBlock(const BYTE* src, ptrdiff_t srcStride, int32_t rFirst, int32
 }
 
 void HorizontalBlockAny(const BYTE* src, ptrdiff_t srcStride, int32_t rFirst, int32_t sh, int32_t ch,
-                        const ISContributionList* lists, int32_t nb, BYTE* temp)
+                        const ISContributionList* lists, int32_t nb, double* temp)
 {
     const ptrdiff_t tstride = static_cast<ptrdiff_t>(nb) * ch;
     for (int32_t r = rFirst; r < sh; ++r) {
         const BYTE* srow = src + r * srcStride;
-        BYTE* trow = temp + r * tstride;
+        double* trow = temp + r * tstride;
         for (int32_t b = 0; b < nb; ++b)
             for (int32_t k = 0; k < ch; ++k)
                 trow[b * ch + k] = ApplyHorizontal(srow + k, lists[b]);
@@ -131,7 +132,7 @@ struct ByteToDouble {
 const ByteToDouble kByteToDouble;
 
 int32_t HorizontalStaged(const BYTE* src, ptrdiff_t srcStride, int32_t sh, int32_t ch, const ISContributionList* lists,
-                         int32_t nb, ISArray<double>* stage, BYTE* temp)
+                         int32_t nb, ISArray<double>* stage, double* temp)
 {
     int32_t lo = lists[0].entries[0].index, hi = lo;
     for (int32_t b = 0; b < nb; ++b)
@@ -167,12 +168,12 @@ int32_t HorizontalStaged(const BYTE* src, ptrdiff_t srcStride, int32_t sh, int32
                         acc[r] += w * p[r];
                 }
                 const double* p0 = st + (static_cast<ptrdiff_t>(e[0].index - lo) * ch + k) * kStrip;
-                BYTE* out = temp + r0 * tstride + b * ch + k;
+                double* out = temp + r0 * tstride + b * ch + k;
                 for (int r = 0; r < kStrip; ++r) {
                     int32_t t = 1;
                     while (t < n && st[(static_cast<ptrdiff_t>(e[t].index - lo) * ch + k) * kStrip + r] == p0[r])
                         ++t;
-                    out[r * tstride] = t == n ? static_cast<BYTE>(p0[r]) : ClampByte(acc[r]);
+                    out[r * tstride] = t == n ? p0[r] : ClampByte(acc[r]);
                 }
             }
         }
@@ -182,7 +183,7 @@ int32_t HorizontalStaged(const BYTE* src, ptrdiff_t srcStride, int32_t sh, int32
 
 // Vertical pass of one destination row: the list's rows of the temporary
 // summed side by side, each sum in list order.
-void VerticalRow(const BYTE* temp, ptrdiff_t tstride, const ISContributionList& list, BYTE* out)
+void VerticalRow(const double* temp, ptrdiff_t tstride, const ISContributionList& list, BYTE* out)
 {
     constexpr int kChunk = 16;
     const ISContribution* e = list.entries;
@@ -195,19 +196,20 @@ void VerticalRow(const BYTE* temp, ptrdiff_t tstride, const ISContributionList& 
             acc[j] = 0.0;
         for (int32_t t = 0; t < n; ++t) {
             const double w = e[t].weight;
-            const BYTE* rt = temp + e[t].index * tstride + i;
+            const double* rt = temp + e[t].index * tstride + i;
 #pragma GCC unroll 16
             for (int j = 0; j < kChunk; ++j)
                 acc[j] += w * rt[j];
         }
         for (int j = 0; j < kChunk; ++j)
-            out[i + j] = AllEqual(temp + i + j, e, n, tstride) ? temp[e[0].index * tstride + i + j] : ClampByte(acc[j]);
+            out[i + j] = AllEqual(temp + i + j, e, n, tstride) ? static_cast<BYTE>(temp[e[0].index * tstride + i + j])
+                                                                : ClampByte(acc[j]);
     }
     for (; i < tstride; ++i) {
         double acc = 0.0;
         for (int32_t t = 0; t < n; ++t)
             acc += e[t].weight * temp[e[t].index * tstride + i];
-        out[i] = AllEqual(temp + i, e, n, tstride) ? temp[e[0].index * tstride + i] : ClampByte(acc);
+        out[i] = AllEqual(temp + i, e, n, tstride) ? static_cast<BYTE>(temp[e[0].index * tstride + i]) : ClampByte(acc);
     }
 }
 
@@ -256,16 +258,17 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
         return 1;
     const int64_t room = static_cast<int64_t>(roomD);
     int32_t block = kMaxBlock;
-    while (block > 1 && (static_cast<int64_t>(ch) * m_sh * block > kTempLimit ||
+    while (block > 1 && (static_cast<int64_t>(ch) * m_sh * block * 8 > kTempLimit ||
                          room * block * static_cast<int64_t>(sizeof(ISContribution)) > kListLimit))
         block /= 2;
-    const int64_t tempBytes = static_cast<int64_t>(ch) * m_sh * block;
+    const int64_t tempSamples = static_cast<int64_t>(ch) * m_sh * block;
     const int64_t listEntries = room * block;
-    if (tempBytes > 0x7fffffff || listEntries > 0x7fffffff)
+    if (tempSamples > 0x7fffffff || listEntries > 0x7fffffff)
         return 1;
-    ISArray<BYTE> temp;
+    // The horizontal results are bytes, kept as doubles for the vertical sums.
+    ISArray<double> temp;
     ISArray<ISContribution> entries;
-    if (!temp.Resize(static_cast<int32_t>(tempBytes)) || !entries.Resize(static_cast<int32_t>(listEntries)))
+    if (!temp.Resize(static_cast<int32_t>(tempSamples)) || !entries.Resize(static_cast<int32_t>(listEntries)))
         return 1;
     ISContributionList lists[kMaxBlock];
     ISArray<double> stage;
@@ -286,7 +289,7 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
 
         // Horizontal pass, then vertical pass into the destination rows.
         const ptrdiff_t tstride = static_cast<ptrdiff_t>(nb) * ch;
-        BYTE* t = temp.GetData();
+        double* t = temp.GetData();
         const int32_t staged = HorizontalStaged(m_src, m_srcStride, m_sh, ch, lists, nb, &stage, t);
         switch (ch) {
         case 1:
