@@ -3,7 +3,7 @@
 #  - vesko_test.exe: the same sources as vesko.exe plus VESKO_TEST_BUILD, which
 #    takes a clock start, a time scale, a message-box sink file and a call-log
 #    file from the environment (VESKO_TEST_CLOCK, VESKO_TEST_TIMESCALE,
-#    VESKO_TEST_MSGBOX, VESKO_TEST_CALLLOG); vesko.exe has none of them.
+#    VESKO_TEST_MSGBOX, VESKO_TEST_CALLLOG, VESKO_TEST_DUMP); vesko.exe has none of them.
 #  - 840D.chm beside the programs, compiled with chmcmd (fp-utils).
 if(VESKO_WINDOWS AND TARGET vesko)
   file(GLOB_RECURSE vesko_test_entry CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/calendar/*winmain_win.cpp)

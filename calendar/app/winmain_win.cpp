@@ -68,6 +68,7 @@ void SetUpTestSeams()
         gMessageBoxSink = FileMessageBox;
     if (GetEnvironmentVariableA("VESKO_TEST_CALLLOG", value, sizeof(value)))
         SetStandInLogFile(value);
+    GetEnvironmentVariableA("VESKO_TEST_DUMP", gDesktopDumpFolder, sizeof(gDesktopDumpFolder));
 }
 
 }  // namespace
@@ -162,6 +163,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
 
         gShutdown = 1;
+        // No drawing step may run while the imaging library shuts down.
+        WaitForDesktopThreads(2000);
         CloseSound();
     }
 

@@ -55,6 +55,24 @@ void Append(char* buffer, size_t size, const char* format, ...)
 
 }  // namespace
 
+void LogLine(const char* format, ...)
+{
+    if (!gLogOpen)
+        return;
+    // Stamp and text in one write: the drawing threads log too.
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char line[1024];
+    int used = snprintf(line, sizeof(line), "%02d.%02d.%04d %02d:%02d.%02d  ", t.wDay, t.wMonth, t.wYear, t.wHour,
+                        t.wMinute, t.wSecond);
+    va_list args;
+    va_start(args, format);
+    vsnprintf(line + used, sizeof(line) - 2 - used, format, args);
+    va_end(args);
+    strcat(line, "\r\n");
+    WriteRaw(line);
+}
+
 void OpenLog(void*, const char* fileName)
 {
     gLogFile = CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,

@@ -20,6 +20,8 @@ void ShowHelp(HWND window, void* reserved, int topic);
 #define LOG_FILE_NAME "C:\\vesko.log"
 void OpenLog(void* reserved, const char* fileName);
 void CloseLog();
+// One stamped line, when the log is open.
+void LogLine(const char* format, ...);
 void LogOsVersion();
 void LogProcessorInfo();
 void LogDisplayInfo();
