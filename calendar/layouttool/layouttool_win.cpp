@@ -1,0 +1,176 @@
+// Renders one desktop calendar layout, or the desktop clock, for given inputs
+// into a 24-bit BMP and prints its width, height and final font height.
+//   layouttool [options] OUT.bmp
+//     --layout N       1..5 (as `KalenderLayout`; 5 draws as 1) or "clock"
+//     --date Y-M-D     today (default: the local date)
+//     --time H:M:S     the clock's time (default: the local time)
+//     --first-day N    0 Monday .. 6 Sunday
+//     --region N       holiday region 0..18
+//     --week 0|1       week numbers        --weekdays 0|1   weekday names
+//     --form N         `Kalender4Groesse`  --font-height N  --font NAME
+//     --screen WxH     screen size (default: the real one)
+//     --seconds 0|1 --effect N --colour 0xBBGGRR --itime N   (clock)
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "dates/dates.h"
+#include "desktop/grid.h"
+#include "desktop/layouts.h"
+#include "settings/settings.h"
+
+namespace {
+
+int Usage()
+{
+    fprintf(stderr,
+            "usage: layouttool [--layout N|clock] [--date Y-M-D] [--time H:M:S] [--first-day N] [--region N]\n"
+            "                  [--week 0|1] [--weekdays 0|1] [--form N] [--font-height N] [--font NAME]\n"
+            "                  [--screen WxH] [--seconds 0|1] [--effect N] [--colour 0xBBGGRR] [--itime N] OUT.bmp\n");
+    return 2;
+}
+
+bool ParseDate(const char* text, int* day, int* month, int* year)
+{
+    int y, m, d;
+    if (sscanf(text, "%d-%d-%d", &y, &m, &d) != 3 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(m, y))
+        return false;
+    *day = d;
+    *month = m;
+    *year = y;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    LoadDayMonthNames();
+    LayoutContext c{};
+    c.layout = 1;
+    memset(&c.font, 0, sizeof(c.font));
+    c.font.lfHeight = -64;
+    c.font.lfWeight = 600;
+    c.font.lfQuality = ANTIALIASED_QUALITY;
+    lstrcpynA(c.font.lfFaceName, "Arial", LF_FACESIZE);
+    c.dateForm = 1;
+    c.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    c.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    memcpy(c.monthNames, gMonthNames, sizeof(c.monthNames));
+    memcpy(c.dayNames, gDayNames, sizeof(c.dayNames));
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    c.day = now.wDay;
+    c.month = now.wMonth;
+    c.year = now.wYear;
+
+    ClockContext k{};
+    k.font.lfHeight = -96;
+    k.font.lfWeight = 700;
+    k.font.lfQuality = ANTIALIASED_QUALITY;
+    lstrcpynA(k.font.lfFaceName, "Times New Roman", LF_FACESIZE);
+    k.colour = 0xC8C8C8;
+    k.effect = 1;
+    k.iTime = 1;
+    k.hour = now.wHour;
+    k.minute = now.wMinute;
+    k.second = now.wSecond;
+
+    bool clock = false;
+    const char* out = nullptr;
+    for (int i = 1; i < argc; i++) {
+        const char* a = argv[i];
+        const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (a[0] != '-' || a[1] != '-') {
+            if (out)
+                return Usage();
+            out = a;
+            continue;
+        }
+        if (!v)
+            return Usage();
+        i++;
+        if (!strcmp(a, "--layout")) {
+            if (!strcmp(v, "clock"))
+                clock = true;
+            else
+                c.layout = atoi(v);
+        } else if (!strcmp(a, "--date")) {
+            if (!ParseDate(v, &c.day, &c.month, &c.year)) {
+                fprintf(stderr, "layouttool: bad date %s\n", v);
+                return 2;
+            }
+        } else if (!strcmp(a, "--time")) {
+            if (sscanf(v, "%d:%d:%d", &k.hour, &k.minute, &k.second) != 3) {
+                fprintf(stderr, "layouttool: bad time %s\n", v);
+                return 2;
+            }
+        } else if (!strcmp(a, "--first-day")) {
+            c.firstDayOfWeek = atoi(v);
+        } else if (!strcmp(a, "--region")) {
+            c.region = atoi(v);
+        } else if (!strcmp(a, "--week")) {
+            c.weekNumbers = atoi(v);
+        } else if (!strcmp(a, "--weekdays")) {
+            c.weekdayNames = atoi(v);
+        } else if (!strcmp(a, "--form")) {
+            c.dateForm = atoi(v);
+        } else if (!strcmp(a, "--font-height")) {
+            c.font.lfHeight = k.font.lfHeight = atoi(v);
+        } else if (!strcmp(a, "--font")) {
+            lstrcpynA(c.font.lfFaceName, v, LF_FACESIZE);
+            lstrcpynA(k.font.lfFaceName, v, LF_FACESIZE);
+        } else if (!strcmp(a, "--screen")) {
+            if (sscanf(v, "%dx%d", &c.screenWidth, &c.screenHeight) != 2 || c.screenWidth <= 0 ||
+                c.screenHeight <= 0) {
+                fprintf(stderr, "layouttool: bad screen size %s\n", v);
+                return 2;
+            }
+        } else if (!strcmp(a, "--seconds")) {
+            k.seconds = atoi(v) != 0;
+        } else if (!strcmp(a, "--effect")) {
+            k.effect = atoi(v);
+        } else if (!strcmp(a, "--colour")) {
+            k.colour = (COLORREF)strtoul(v, nullptr, 0);
+        } else if (!strcmp(a, "--itime")) {
+            k.iTime = atoi(v);
+        } else {
+            return Usage();
+        }
+    }
+    if (!out)
+        return Usage();
+    if (c.firstDayOfWeek < 0 || c.firstDayOfWeek > 6 || c.region < 0 || c.region >= HOLIDAY_REGION_COUNT) {
+        fprintf(stderr, "layouttool: first day 0..6, region 0..%d\n", HOLIDAY_REGION_COUNT - 1);
+        return 2;
+    }
+    c.weekday = GetWeekday(c.day, c.month, c.year);
+
+    BYTE* pixels = nullptr;
+    int width = 0, height = 0;
+    LONG finalHeight;
+    if (clock) {
+        k.screenWidth = c.screenWidth;
+        if (!BuildClockPicture(&k, &pixels, &width, &height)) {
+            fprintf(stderr, "layouttool: the clock could not be drawn\n");
+            return 1;
+        }
+        finalHeight = k.font.lfHeight;
+    } else {
+        if (!BuildLayoutPicture(&c, &pixels, &width, &height)) {
+            fprintf(stderr, "layouttool: the layout could not be drawn\n");
+            return 1;
+        }
+        finalHeight = c.font.lfHeight;
+    }
+    bool written = WriteRgbBmp(out, pixels, width, height);
+    free(pixels);
+    if (!written) {
+        fprintf(stderr, "layouttool: cannot write %s\n", out);
+        return 1;
+    }
+    printf("width=%d height=%d font=%ld\n", width, height, (long)finalHeight);
+    return 0;
+}
