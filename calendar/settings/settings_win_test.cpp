@@ -331,6 +331,11 @@ TEST_P(DatabaseAtStart, MakesConvertsOrRebuildsThePictureDatabaseAsNeeded)
     }
     std::string data = appData_ + "\\Brantlow\\Raridavezazezud\\KV840";
     std::vector<uint8_t> existing(622, 0x4D);
+    if (c.dbver == 3 && !c.expectedCall) {
+        // Already in the current format: magic 'M', 0 and version 4.
+        const uint8_t head[6] = {'M', 0, 4, 0, 0, 0};
+        std::copy(head, head + 6, existing.begin());
+    }
     if (c.databaseExists) {
         ASSERT_EQ(SHCreateDirectoryExA(nullptr, data.c_str(), nullptr), ERROR_SUCCESS);
         ASSERT_TRUE(vt::WriteFileBytes(data + "\\bilder.dat", existing));
@@ -370,7 +375,7 @@ TEST_P(DatabaseAtStart, MakesConvertsOrRebuildsThePictureDatabaseAsNeeded)
     } else {
         EXPECT_EQ(bytes, defaults);
     }
-    if (!c.databaseExists || work.size()) {
+    if (!c.databaseExists || work.size() || c.dbver == 3) {
         EXPECT_EQ(Get(kMain, "dbver").Dword(), 4u);
         EXPECT_EQ(Get(kMain, "Version").Text(), "3.3.0");
     }
@@ -384,6 +389,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DatabaseCase{"version_3_converted", true, false, 3, "3.3.0", "ConvertPictureDatabase"},
                       DatabaseCase{"older_program_rebuilt", true, false, 4, "3.2.9", "RebuildPictureDatabase"},
                       DatabaseCase{"no_program_version_rebuilt", true, false, 4, "", "RebuildPictureDatabase"},
+                      DatabaseCase{"current_format_with_old_dbver_kept", true, false, 3, "3.3.0", nullptr},
                       DatabaseCase{"current_kept", true, false, 4, "3.3.0", nullptr},
                       DatabaseCase{"newer_kept", true, false, 4, "3.3.1", nullptr}),
     [](const ::testing::TestParamInfo<DatabaseCase>& info) { return std::string(info.param.name); });
