@@ -31,14 +31,15 @@ void ISUnpackRowIndices(const BYTE* row, BYTE* indices, uint32_t count, uint32_t
 // 2-bit pixels into 4-bit ones, two a byte; a 4-bit source is copied.
 void ISConvert2BitTo4Bit(const BYTE* source, BYTE* target, uint32_t sourceBits, uint32_t count);
 
-// Where a 16-bit channel mask's run of set bits lies and how to bring its top
-// bit to bit 7: shift > 0 moves left, < 0 right. A zero mask has width 0.
+// Where a channel mask's run of set bits lies and how to bring its top bit to
+// bit 7: shift > 0 moves left, < 0 right. A zero mask has width 0. Masks of
+// 16-bit pixels keep only their low 16 bits.
 struct ISBitfield {
     int32_t first = 0;
     int32_t width = 0;
     int32_t shift = 0;
 };
-void ISBitfieldShifts(const uint32_t masks[3], ISBitfield fields[3]);
+void ISBitfieldShifts(const uint32_t masks[3], ISBitfield fields[3], uint32_t pixelBits = 16);
 
 // Hue in degrees (-1 for grey), lightness and saturation 0..1.
 void ISRGBToHSL(BYTE red, BYTE green, BYTE blue, double* hue, double* lightness, double* saturation);
@@ -79,7 +80,9 @@ public:
     // One DIB row (bit count 1, 4, 8, 16, 24 or 32) to R,G,B (B,G,R for 24
     // and 32 bits with keepOrder), with a fourth alpha byte when addAlpha is
     // set: the given value, or the pixel's own alpha for 32 bits. `masks`
-    // (red, green, blue) select 16-bit fields; null means 5-5-5.
+    // (red, green, blue) select 16- and 32-bit fields; null means 5-5-5 and
+    // 0x00RRGGBB. With 32-bit masks the top byte is alpha unless a mask
+    // covers it, else the given value.
     BOOL ISDIBRowToRGB(const BYTE* row, BYTE* target, uint32_t count, uint32_t bitCount, const RGBQUAD* palette,
                        const uint32_t* masks, BOOL addAlpha, BYTE alpha, BOOL keepOrder);
 

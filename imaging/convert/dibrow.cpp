@@ -5,17 +5,19 @@
 
 #include "../core/buffers.h"
 
-void ISBitfieldShifts(const uint32_t masks[3], ISBitfield fields[3])
+void ISBitfieldShifts(const uint32_t masks[3], ISBitfield fields[3], uint32_t pixelBits)
 {
+    const int32_t top = pixelBits == 32 ? 31 : 15;
+    const uint32_t valid = pixelBits == 32 ? 0xFFFFFFFFu : 0xFFFFu;
     for (int c = 0; c < 3; ++c) {
         ISBitfield f;
-        const uint32_t mask = masks ? (masks[c] & 0xFFFFu) : 0;
+        const uint32_t mask = masks ? (masks[c] & valid) : 0;
         if (mask) {
             int32_t first = 0;
             while (!(mask & (1u << first)))
                 ++first;
             int32_t last = first;
-            while (last < 15 && (mask & (1u << (last + 1))))
+            while (last < top && (mask & (1u << (last + 1))))
                 ++last;
             f.first = first;
             f.width = last - first + 1;
@@ -33,6 +35,14 @@ inline BYTE Field(uint32_t pixel, uint32_t mask, const ISBitfield& f)
     if (f.width == 0)
         return 0;
     const uint32_t v = pixel & mask & 0xFFFFu;
+    return static_cast<BYTE>(f.shift >= 0 ? v << f.shift : v >> -f.shift);
+}
+
+inline BYTE Field32(uint32_t pixel, uint32_t mask, const ISBitfield& f)
+{
+    if (f.width == 0)
+        return 0;
+    const uint32_t v = pixel & mask;
     return static_cast<BYTE>(f.shift >= 0 ? v << f.shift : v >> -f.shift);
 }
 
@@ -113,6 +123,23 @@ BOOL CISImgUtil::ISDIBRowToRGB(const BYTE* row, BYTE* target, uint32_t count, ui
             ISSwapRB24(target, count, 1);
         return TRUE;
     case 32:
+        if (masks) {
+            ISBitfield f[3];
+            ISBitfieldShifts(masks, f, 32);
+            // The top byte is alpha only where no colour claims it.
+            const bool ownAlpha = ((masks[0] | masks[1] | masks[2]) & 0xFF000000u) == 0;
+            const int r = keepOrder ? 2 : 0, b = keepOrder ? 0 : 2;
+            for (uint32_t i = 0; i < count; ++i, out += outStep) {
+                const BYTE* q = row + 4 * size_t(i);
+                const uint32_t p = q[0] | (uint32_t(q[1]) << 8) | (uint32_t(q[2]) << 16) | (uint32_t(q[3]) << 24);
+                out[r] = Field32(p, masks[0], f[0]);
+                out[1] = Field32(p, masks[1], f[1]);
+                out[b] = Field32(p, masks[2], f[2]);
+                if (addAlpha)
+                    out[3] = ownAlpha ? q[3] : alpha;
+            }
+            return TRUE;
+        }
         for (uint32_t i = 0; i < count; ++i, out += outStep) {
             const BYTE* p = row + 4 * size_t(i);
             out[0] = keepOrder ? p[0] : p[2];

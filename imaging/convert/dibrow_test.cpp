@@ -56,6 +56,17 @@ INSTANTIATE_TEST_SUITE_P(
         DibCase{"pixel32", 32, {0x33, 0x22, 0x11, 0x80}, false, {}, FALSE, FALSE, {0x11, 0x22, 0x33}},
         DibCase{"pixel32Alpha", 32, {0x33, 0x22, 0x11, 0x80}, false, {}, TRUE, FALSE, {0x11, 0x22, 0x33, 0x80}},
         DibCase{"keep32", 32, {0x33, 0x22, 0x11, 0x80}, false, {}, FALSE, TRUE, {0x33, 0x22, 0x11}},
+        // 10-10-10: the top eight bits of each channel; 0x3FF00000 = red.
+        DibCase{"fields32TenBits", 32, {0x55, 0x81, 0x08, 0x3F}, true, {0x3FF00000, 0x000FFC00, 0x000003FF}, TRUE,
+                FALSE, {0xFC, 0x88, 0x55, 0x7E}},
+        DibCase{"fields32Standard", 32, {0x33, 0x22, 0x11, 0x80}, true, {0xFF0000, 0xFF00, 0xFF}, TRUE, FALSE,
+                {0x11, 0x22, 0x33, 0x80}},
+        DibCase{"fields32Keep", 32, {0x33, 0x22, 0x11, 0x80}, true, {0xFF0000, 0xFF00, 0xFF}, FALSE, TRUE,
+                {0x33, 0x22, 0x11}},
+        DibCase{"fields32HighRed", 32, {0x00, 0x00, 0x00, 0xFF}, true, {0xFF000000, 0xFF00, 0xFF}, TRUE, FALSE,
+                {0xFF, 0, 0, 0x7E}},
+        DibCase{"fields32SmallMask", 32, {0x00, 0xF0, 0x00, 0x00}, true, {0x0F, 0xF000, 0x30000}, FALSE, FALSE,
+                {0, 0xF0, 0}},
         DibCase{"palette1", 1, {0x40}, false, {}, FALSE, FALSE, {3, 2, 1, 13, 12, 11}},
         DibCase{"palette4", 4, {0x9F}, false, {}, FALSE, FALSE, {93, 92, 91, 0xB3, 0xB2, 0xB1}},
         DibCase{"palette4Alpha", 4, {0x20}, true, {}, TRUE, FALSE, {23, 22, 21, 0x7E}},
@@ -81,6 +92,13 @@ TEST(BitfieldShifts, BringTheTopOfEachRunToBit7)
     EXPECT_EQ(16, f[1].width);
     EXPECT_EQ(-8, f[1].shift);
     EXPECT_EQ(3, f[2].shift);
+    const uint32_t wide[3] = {0xFFC00000, 0x1, 0x00FF0000};
+    ISBitfieldShifts(wide, f, 32);
+    EXPECT_EQ(22, f[0].first);
+    EXPECT_EQ(10, f[0].width);
+    EXPECT_EQ(-24, f[0].shift) << "bit 31 on top shifts right by 24";
+    EXPECT_EQ(7, f[1].shift);
+    EXPECT_EQ(-16, f[2].shift);
 }
 
 TEST(DibRow, BadBitCountOrMissingPaletteIsStatus5)
