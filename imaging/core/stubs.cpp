@@ -17,9 +17,6 @@ int ISUnsupported(const char* name)
 void* is5_ReadImage(HISSRC, uint32_t*, uint32_t*, uint32_t, int32_t) { IS_STUB(is5_ReadImage); return nullptr; }
 int32_t is5_GuessFileType(HISSRC) { return IS_STUB(is5_GuessFileType); }
 
-void* is5_ReadBMP(HISSRC, uint32_t*, uint32_t*, uint32_t, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadBMP); return nullptr; }
-BOOL is5_GetBMPDims(HISSRC, uint32_t*, uint32_t*, uint32_t*, ISResolution*, int32_t) { return IS_STUB(is5_GetBMPDims); }
-int32_t is5_WriteBMP(HISDEST, const void*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, const RGBQUAD*, const ISResolution*, uint32_t) { return IS_STUB(is5_WriteBMP); }
 void* is5_ReadMetafile(const char*, uint32_t*, uint32_t*, uint32_t, uint32_t, COLORREF, uint32_t) { IS_STUB(is5_ReadMetafile); return nullptr; }
 
 BOOL is5_BlurImage(const void*, uint32_t, uint32_t, uint32_t, uint32_t, void*, uint32_t, int32_t, double, uint32_t) { return IS_STUB(is5_BlurImage); }
