@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "../dib/dib.h"
 #include "bmp_reader.h"
 
 namespace {
@@ -58,12 +59,21 @@ void* CISBmpReader::ReadDIB()
         table = 12;
 
     // The block holds the whole file after its file header, and at least
-    // the uncompressed picture.
+    // the uncompressed picture as the DIB builders size it.
     const uint64_t rowBytes = ISBmpRowBytes(m_width, bits);
     uint64_t blockBytes = 0;
     if (!ISBmpSizeWithin(rowBytes, m_height, kBmpInfoHeaderBytes + table, kISMaxAlloc, &blockBytes)) {
         Fail(1);
         return nullptr;
+    }
+    if (bits != 16) {
+        CISDIB dib;
+        const uint64_t packed = dib.ISCalcDIBSize(m_width, m_height, bits, table / 4);
+        if (dib.m_status == 1) {
+            Fail(1);
+            return nullptr;
+        }
+        blockBytes = packed > blockBytes ? packed : blockBytes;
     }
     int32_t sourceSize = 0;
     if (!m_io->Size(&sourceSize))

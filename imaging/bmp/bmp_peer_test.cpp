@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "bmp_test_util.h"
+#include "imaging/dib/dib.h"
 
 using namespace bmpt;
 
@@ -61,6 +62,20 @@ TEST_P(BmpReadsPeerFiles, AsThePeerDecodesThem)
     Image rgba = ReadBmp(file, 32);
     ASSERT_NE(rgba.data, nullptr);
     EXPECT_EQ(Strip(rgba, pixels, 4), expected);
+
+    // The packed DIB decodes to the same pixels.
+    Image dib = ReadBmp(file, 0, 2);
+    ASSERT_NE(dib.data, nullptr);
+    EXPECT_EQ(dib.error, 0);
+    uint32_t w = 0, h = 0;
+    EXPECT_TRUE(is5_DIBWidth(reinterpret_cast<const BITMAPINFOHEADER*>(dib.data), &w));
+    EXPECT_TRUE(is5_DIBHeight(reinterpret_cast<const BITMAPINFOHEADER*>(dib.data), &h));
+    EXPECT_EQ(w, rgb.width);
+    EXPECT_EQ(h, rgb.height);
+    Bytes fromDib(expected.size());
+    CISDIB decoder;
+    EXPECT_TRUE(decoder.ISDIBToRGB(reinterpret_cast<const BITMAPINFOHEADER*>(dib.data), fromDib.data()));
+    EXPECT_EQ(fromDib, expected);
 
     if (c.bits <= 8) {
         Image idx = ReadBmp(file, 8);

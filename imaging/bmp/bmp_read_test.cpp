@@ -374,6 +374,12 @@ TEST(BmpReadDib, InfoFileComesBackAsItsHeaderTableAndRows)
     EXPECT_EQ(dib.width, 5u);
     EXPECT_EQ(dib.height, 2u);
     EXPECT_EQ(dib.All(file.size() - 14), Bytes(file.begin() + 14, file.end()));
+    uint32_t w = 0, h = 0;
+    const BITMAPINFOHEADER* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data);
+    EXPECT_TRUE(is5_DIBWidth(header, &w));
+    EXPECT_TRUE(is5_DIBHeight(header, &h));
+    EXPECT_EQ(w, 5u);
+    EXPECT_EQ(h, 2u);
 }
 
 TEST(BmpReadDib, CoreFileGetsAnInfoHeaderAndFourByteEntries)
