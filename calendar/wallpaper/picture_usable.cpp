@@ -1,0 +1,23 @@
+#include "wallpaper/picture_usable.h"
+
+namespace {
+
+// [from, to], or from..last and first..to when the window wraps.
+bool InWindow(int value, int from, int to, int first, int last)
+{
+    if (to < from)
+        return (from <= value && value <= last) || (first <= value && value <= to);
+    return from <= value && value <= to;
+}
+
+}  // namespace
+
+bool IsPictureUsable(int state, int weekdayMask, int hourFrom, int hourTo, int monthFrom, int monthTo,
+                     int weekday, int hour, int month)
+{
+    if (state <= 1)
+        return false;
+    if (weekday < 0 || weekday > 15 || !(weekdayMask & (1 << weekday)))
+        return false;
+    return InWindow(hour, hourFrom, hourTo, 0, 23) && InWindow(month, monthFrom, monthTo, 1, 12);
+}

@@ -1,0 +1,155 @@
+// Usability of a picture at a moment, the scaled sizes and the colour
+// reduction of the desktop picture.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "wallpaper/picture_usable.h"
+#include "wallpaper/wallpaper_geometry.h"
+
+namespace {
+
+struct UsableCase {
+    const char* what;
+    int state, weekdayMask, hourFrom, hourTo, monthFrom, monthTo;
+    int weekday, hour, month;
+    bool usable;
+};
+
+const UsableCase kUsableCases[] = {
+    {"night window wraps: 23 inside", 2, 0x7F, 22, 6, 1, 12, 3, 23, 6, true},
+    {"night window wraps: 5 inside", 2, 0x7F, 22, 6, 1, 12, 3, 5, 6, true},
+    {"night window wraps: 12 outside", 2, 0x7F, 22, 6, 1, 12, 3, 12, 6, false},
+    {"night window: its ends are inside", 2, 0x7F, 22, 6, 1, 12, 3, 22, 6, true},
+    {"night window: 7 outside", 2, 0x7F, 22, 6, 1, 12, 3, 7, 6, false},
+    {"hourTo 24 admits 0", 2, 0x7F, 0, 24, 1, 12, 3, 0, 6, true},
+    {"hourTo 24 admits 23", 2, 0x7F, 0, 24, 1, 12, 3, 23, 6, true},
+    {"plain hour window: below", 2, 0x7F, 8, 17, 1, 12, 3, 7, 6, false},
+    {"plain hour window: end inside", 2, 0x7F, 8, 17, 1, 12, 3, 17, 6, true},
+    {"winter wraps: December", 2, 0x7F, 0, 24, 11, 2, 3, 12, 12, true},
+    {"winter wraps: January", 2, 0x7F, 0, 24, 11, 2, 3, 12, 1, true},
+    {"winter wraps: March outside", 2, 0x7F, 0, 24, 11, 2, 3, 12, 3, false},
+    {"cleared weekday bit: Sunday", 2, 0x7E, 0, 24, 1, 12, 0, 12, 6, false},
+    {"cleared weekday bit: Saturday", 2, 0x3F, 0, 24, 1, 12, 6, 12, 6, false},
+    {"set weekday bit: Saturday", 2, 0x40, 0, 24, 1, 12, 6, 12, 6, true},
+    {"state 1 never", 1, 0x7F, 0, 24, 1, 12, 3, 12, 6, false},
+    {"state 0 (removed) never", 0, 0x7F, 0, 24, 1, 12, 3, 12, 6, false},
+};
+
+class PictureUsable : public ::testing::TestWithParam<UsableCase> {};
+
+TEST_P(PictureUsable, FollowsStateWeekdayAndWrappingWindows)
+{
+    const UsableCase& c = GetParam();
+    EXPECT_EQ(IsPictureUsable(c.state, c.weekdayMask, c.hourFrom, c.hourTo, c.monthFrom, c.monthTo, c.weekday,
+                              c.hour, c.month),
+              c.usable)
+        << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PictureUsable, ::testing::ValuesIn(kUsableCases));
+
+struct SizeCase {
+    const char* what;
+    uint32_t width, height;
+    int32_t screenWidth, screenHeight;
+    bool cover;
+    bool ok;
+    WallpaperSize size;
+};
+
+const SizeCase kSizeCases[] = {
+    // 1024 x (1753 / 1200) in float is 1495.89.
+    {"cover of a wide month picture cuts at column 107", 1753, 1200, 1280, 1024, true, true,
+     {1495, 1024, 1280, 1024, 107, 0}},
+    {"cover of a tall picture cuts rows from the middle", 1000, 1500, 1280, 1024, true, true,
+     {1280, 1920, 1280, 1024, 0, 448}},
+    {"cover of the exact size keeps it", 1280, 1024, 1280, 1024, true, true, {1280, 1024, 1280, 1024, 0, 0}},
+    // 1024 x 1000 / 1500 = 682.67, truncated in integers.
+    {"fit of a portrait picture keeps it whole", 1000, 1500, 1280, 1024, false, true,
+     {682, 1024, 682, 1024, 0, 0}},
+    {"fit of a wide picture fills the width", 2000, 1000, 1280, 1024, false, true, {1280, 640, 1280, 640, 0, 0}},
+    {"fit needs 64 bits for the product", 3000000, 4000000, 1280, 1024, false, true,
+     {768, 1024, 768, 1024, 0, 0}},
+    {"cover of a 1 x 20000 picture is beyond one buffer", 1, 20000, 1280, 1024, true, false, {}},
+    {"cover of a 20000 x 1 picture is beyond one buffer", 20000, 1, 1280, 1024, true, false, {}},
+    {"fit of a line too thin to show fails", 20000, 1, 1280, 1024, false, false, {}},
+    {"a picture of no size fails", 0, 100, 1280, 1024, true, false, {}},
+    {"a screen of no size fails", 100, 100, 0, 1024, false, false, {}},
+};
+
+class WallpaperSizes : public ::testing::TestWithParam<SizeCase> {};
+
+TEST_P(WallpaperSizes, ScaleAndCutLikeTheDesktopPicture)
+{
+    const SizeCase& c = GetParam();
+    WallpaperSize size = {-1, -1, -1, -1, -1, -1};
+    ASSERT_EQ(ComputeWallpaperSize(c.width, c.height, c.screenWidth, c.screenHeight, c.cover, &size), c.ok) << c.what;
+    if (!c.ok)
+        return;
+    EXPECT_EQ(size.scaledWidth, c.size.scaledWidth) << c.what;
+    EXPECT_EQ(size.scaledHeight, c.size.scaledHeight) << c.what;
+    EXPECT_EQ(size.keptWidth, c.size.keptWidth) << c.what;
+    EXPECT_EQ(size.keptHeight, c.size.keptHeight) << c.what;
+    EXPECT_EQ(size.left, c.size.left) << c.what;
+    EXPECT_EQ(size.top, c.size.top) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WallpaperSizes, ::testing::ValuesIn(kSizeCases));
+
+TEST(WallpaperSizes, FitPlacesAPortraitPictureInTheMiddle)
+{
+    WallpaperSize size;
+    ASSERT_TRUE(ComputeWallpaperSize(1000, 1500, 1280, 1024, false, &size));
+    EXPECT_EQ((1280 - size.keptWidth) >> 1, 299);
+}
+
+struct DitherCase {
+    const char* what;
+    int32_t width, height;
+};
+
+class DitherHighColor : public ::testing::TestWithParam<DitherCase> {};
+
+// Worked by hand from the rule: one flat run, errors to +3, -(e/2) to +6,
+// +(e/2) one row below, the last three bytes untouched.
+TEST_P(DitherHighColor, SpreadsTheLostBitsAsWorkedByHand)
+{
+    const DitherCase& c = GetParam();
+    // Exactly the picture's bytes on the heap, so ASan sees any access past them.
+    std::vector<uint8_t> pixels = {13, 200, 255, 7, 6, 5, 100, 101, 102, 254, 1, 0};
+    DitherToHighColor(pixels.data(), c.width, c.height);
+    EXPECT_EQ(pixels, (std::vector<uint8_t>{8, 200, 248, 8, 0, 8, 104, 104, 104, 254, 4, 2})) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DitherHighColor,
+                         ::testing::Values(DitherCase{"2 x 2", 2, 2}, DitherCase{"4 x 1: one row", 4, 1}));
+
+TEST(DitherHighColor, ASingleRowStaysInsideItsBuffer)
+{
+    // 3 x width + 3 exceeds the buffer: only the second loop may run.
+    for (int32_t width = 1; width <= 3; width++) {
+        std::vector<uint8_t> pixels(3 * width, 0xFF);
+        DitherToHighColor(pixels.data(), width, 1);
+        for (size_t i = 0; i + 3 < pixels.size(); i++)
+            EXPECT_EQ(pixels[i], 0xF8) << "width " << width << " byte " << i;
+    }
+}
+
+TEST(DitherHighColor, LeavesFiveBitsInEveryByteButTheLastThree)
+{
+    const int32_t width = 1280, height = 1024;
+    std::vector<uint8_t> pixels((size_t)width * height * 3);
+    std::mt19937 random(20261210);
+    for (uint8_t& b : pixels)
+        b = (uint8_t)random();
+    DitherToHighColor(pixels.data(), width, height);
+    size_t kept = 0;
+    for (size_t i = 0; i + 3 < pixels.size(); i++)
+        kept += (pixels[i] & 7) != 0;
+    EXPECT_EQ(kept, 0u);
+}
+
+}  // namespace
