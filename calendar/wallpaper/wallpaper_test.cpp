@@ -8,6 +8,7 @@
 
 #include "wallpaper/picture_usable.h"
 #include "wallpaper/wallpaper_geometry.h"
+#include "wallpaper/wallpaper_tables.h"
 
 namespace {
 
@@ -150,6 +151,47 @@ TEST(DitherHighColor, LeavesFiveBitsInEveryByteButTheLastThree)
     for (size_t i = 0; i + 3 < pixels.size(); i++)
         kept += (pixels[i] & 7) != 0;
     EXPECT_EQ(kept, 0u);
+}
+
+struct AdjustmentCase {
+    int32_t value;
+    double saturation;
+    int32_t threshold;
+    double amount;
+    int32_t blur;
+};
+
+// Steps and sharpness levels outside the dialog's range take the mildest setting.
+const AdjustmentCase kAdjustmentCases[] = {
+    {-4, 1.0, 200, 0.2, 20}, {-3, 1.0, 200, 0.2, 100}, {-2, 1.0, 200, 0.2, 60}, {-1, 1.0, 200, 0.2, 20},
+    {0, -0.0001, 200, 0.2, 20}, {1, 0.1, 200, 0.2, 20}, {2, 0.4, 150, 0.4, 20}, {3, 0.7, 50, 1.0, 20},
+    {4, 0.9, 200, 0.2, 20}, {5, 1.0, 200, 0.2, 20}, {6, 1.1, 200, 0.2, 20}, {9, 2.4, 200, 0.2, 20},
+    {10, 4.0, 200, 0.2, 20}, {11, 1.0, 200, 0.2, 20},
+};
+
+class RecordAdjustments : public ::testing::TestWithParam<AdjustmentCase> {};
+
+TEST_P(RecordAdjustments, MapToLibraryArguments)
+{
+    const AdjustmentCase& c = GetParam();
+    EXPECT_EQ(SaturationFactor(c.value), c.saturation) << "step " << c.value;
+    int32_t threshold = 0;
+    double amount = 0;
+    SharpenParameters(c.value, &threshold, &amount);
+    EXPECT_EQ(threshold, c.threshold) << "sharpness " << c.value;
+    EXPECT_EQ(amount, c.amount) << "sharpness " << c.value;
+    EXPECT_EQ(BlurSize(c.value), c.blur) << "sharpness " << c.value;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, RecordAdjustments, ::testing::ValuesIn(kAdjustmentCases));
+
+TEST(ReaderTypes, FollowTheFileTypeCodesAndGiveZeroForOthers)
+{
+    // file-type code -> reader type, 0..20; codes without a reader give 0.
+    const int32_t expected[21] = {0, 6, 15, 1, 3, 9, 12, 19, 23, 0, 20, 0, 0, 24, 16, 0, 0, 25, 0, 0, 0};
+    for (int32_t code = 0; code <= 20; code++)
+        EXPECT_EQ(ReaderTypeOfFileType(code), expected[code]) << "code " << code;
+    EXPECT_EQ(ReaderTypeOfFileType(-1), 0);
 }
 
 }  // namespace
