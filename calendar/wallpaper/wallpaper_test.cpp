@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "wallpaper/picture_usable.h"
+#include "wallpaper/wallpaper_due.h"
 #include "wallpaper/wallpaper_geometry.h"
 #include "wallpaper/wallpaper_tables.h"
 
@@ -192,6 +193,60 @@ TEST(ReaderTypes, FollowTheFileTypeCodesAndGiveZeroForOthers)
     for (int32_t code = 0; code <= 20; code++)
         EXPECT_EQ(ReaderTypeOfFileType(code), expected[code]) << "code " << code;
     EXPECT_EQ(ReaderTypeOfFileType(-1), 0);
+}
+
+}  // namespace
+
+namespace {
+
+struct DueCase {
+    const char* what;
+    int mode;
+    bool currentUsable, startPending;
+    int force, manual;
+    WallpaperMoment now, last;
+    bool needNew;
+};
+
+const DueCase kDueCases[] = {
+    {"daily: same day", WALLPAPER_DAILY, true, false, 0, 0, {14, 10, 12}, {9, 10, 12}, false},
+    {"daily: next day", WALLPAPER_DAILY, true, false, 0, 0, {0, 11, 12}, {23, 10, 12}, true},
+    {"daily: same day number, next month", WALLPAPER_DAILY, true, false, 0, 0, {9, 10, 1}, {9, 10, 12}, true},
+    {"daily: force alone is not a new day", WALLPAPER_DAILY, true, false, 1, 0, {14, 10, 12}, {9, 10, 12}, false},
+    {"hourly: same hour", WALLPAPER_HOURLY, true, false, 0, 0, {9, 10, 12}, {9, 10, 12}, false},
+    {"hourly: new hour", WALLPAPER_HOURLY, true, false, 0, 0, {10, 10, 12}, {9, 10, 12}, true},
+    {"hourly: same hour next day", WALLPAPER_HOURLY, true, false, 0, 0, {9, 11, 12}, {9, 10, 12}, true},
+    {"each start: first call", WALLPAPER_EACH_START, true, true, 0, 0, {9, 10, 12}, {9, 10, 12}, true},
+    {"each start: later call", WALLPAPER_EACH_START, true, false, 0, 0, {9, 11, 12}, {9, 10, 12}, false},
+    {"each start: later call with force", WALLPAPER_EACH_START, true, false, 1, 0, {9, 10, 12}, {9, 10, 12}, true},
+    {"on request: manual and force", WALLPAPER_ON_REQUEST, true, false, 1, 1, {9, 10, 12}, {9, 10, 12}, true},
+    {"on request: manual alone", WALLPAPER_ON_REQUEST, true, false, 0, 1, {9, 10, 12}, {9, 10, 12}, false},
+    {"unknown mode never", 7, true, true, 1, 1, {9, 11, 1}, {8, 10, 12}, false},
+    {"current picture gone or unusable", WALLPAPER_DAILY, false, false, 0, 0, {9, 10, 12}, {9, 10, 12}, true},
+    {"current picture unusable, on request", WALLPAPER_ON_REQUEST, false, false, 0, 0, {9, 10, 12}, {9, 10, 12},
+     true},
+};
+
+class WallpaperDue : public ::testing::TestWithParam<DueCase> {};
+
+TEST_P(WallpaperDue, FollowsTheChangeSetting)
+{
+    const DueCase& c = GetParam();
+    EXPECT_EQ(WallpaperNeedsNew(c.mode, c.currentUsable, c.startPending, c.force, c.manual, c.now, c.last),
+              c.needNew)
+        << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WallpaperDue, ::testing::ValuesIn(kDueCases));
+
+TEST(WallpaperDue, OnlyOnRequestIgnoresTimerCalls)
+{
+    // force, keep, manual
+    EXPECT_TRUE(WallpaperCallIgnored(WALLPAPER_ON_REQUEST, 1, 0, 0));
+    EXPECT_TRUE(WallpaperCallIgnored(WALLPAPER_ON_REQUEST, 0, 1, 0));
+    EXPECT_FALSE(WallpaperCallIgnored(WALLPAPER_ON_REQUEST, 1, 1, 0));
+    EXPECT_FALSE(WallpaperCallIgnored(WALLPAPER_ON_REQUEST, 0, 0, 1));
+    EXPECT_FALSE(WallpaperCallIgnored(WALLPAPER_DAILY, 0, 0, 0));
 }
 
 }  // namespace
