@@ -1,5 +1,7 @@
 #include "wallpaper/picture_usable.h"
 
+#include "picturedb/picture_record.h"
+
 namespace {
 
 // [from, to], or from..last and first..to when the window wraps.
@@ -20,4 +22,10 @@ bool IsPictureUsable(int state, int weekdayMask, int hourFrom, int hourTo, int m
     if (weekday < 0 || weekday > 15 || !(weekdayMask & (1 << weekday)))
         return false;
     return InWindow(hour, hourFrom, hourTo, 0, 23) && InWindow(month, monthFrom, monthTo, 1, 12);
+}
+
+bool IsRecordUsable(const PictureRecord& record, int weekday, int hour, int month)
+{
+    return IsPictureUsable(record.state, record.weekdayMask, record.hourFrom, record.hourTo, record.monthFrom,
+                           record.monthTo, weekday, hour, month);
 }

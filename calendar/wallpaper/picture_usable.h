@@ -7,3 +7,8 @@
 // hourTo 24 admits every hour up to the end of the day.
 bool IsPictureUsable(int state, int weekdayMask, int hourFrom, int hourTo, int monthFrom, int monthTo,
                      int weekday, int hour, int month);
+
+struct PictureRecord;
+
+// The same rule over a record's fields.
+bool IsRecordUsable(const PictureRecord& record, int weekday, int hour, int month);

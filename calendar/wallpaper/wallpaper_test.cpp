@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "picturedb/picture_record.h"
 #include "wallpaper/picture_usable.h"
 #include "wallpaper/wallpaper_due.h"
 #include "wallpaper/wallpaper_geometry.h"
@@ -52,6 +53,23 @@ TEST_P(PictureUsable, FollowsStateWeekdayAndWrappingWindows)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PictureUsable, ::testing::ValuesIn(kUsableCases));
+
+TEST(PictureUsable, ReadsTheRecordsFields)
+{
+    // A built-in month picture's defaults, narrowed to winter nights.
+    PictureRecord record;
+    MakeBuiltinPictureRecord(1, &record);
+    ASSERT_TRUE(IsRecordUsable(record, 3, 12, 6));
+    record.hourFrom = 22;
+    record.hourTo = 6;
+    record.monthFrom = 11;
+    record.monthTo = 2;
+    EXPECT_TRUE(IsRecordUsable(record, 3, 23, 12));
+    EXPECT_FALSE(IsRecordUsable(record, 3, 12, 12));
+    EXPECT_FALSE(IsRecordUsable(record, 3, 23, 3));
+    record.state = 1;
+    EXPECT_FALSE(IsRecordUsable(record, 3, 23, 12));
+}
 
 struct SizeCase {
     const char* what;
