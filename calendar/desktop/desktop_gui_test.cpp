@@ -1,0 +1,455 @@
+// The test build of the program with its desktop calendar and clock, as a
+// person sees them: screenshots of the X display, drags by window messages.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "dates/dates.h"
+#include "desktop/layouts.h"
+#include "settings/settings.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+std::string WindowsPath(std::string path)
+{
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD ms)
+{
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        if (condition())
+            return true;
+        Sleep(50);
+    }
+    return condition();
+}
+
+class Desktop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        exe_ = WindowsPath(vt::BuildPath("bin/vesko_test.exe"));
+        if (GetFileAttributesA(exe_.c_str()) == INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "no test build of the program (bin/vesko_test.exe)";
+        dump_ = WindowsPath(vt::BuildPath("desktop_dump_" + std::to_string(GetCurrentProcessId())));
+        callLog_ = dump_ + "_calls.txt";
+        DeleteFileA(callLog_.c_str());
+        CreateDirectoryA(dump_.c_str(), nullptr);
+        RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY);
+        SetDword("AutoStart", 0);
+        SetDword("HGwechsel", 99);   // plain desktop
+    }
+
+    void TearDown() override
+    {
+        if (running_) {
+            Stop();
+        }
+        RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY);
+        std::string pattern = dump_ + "\\*";
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA(pattern.c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do
+                DeleteFileA((dump_ + "\\" + found.cFileName).c_str());
+            while (FindNextFileA(find, &found));
+            FindClose(find);
+        }
+        RemoveDirectoryA(dump_.c_str());
+        DeleteFileA(callLog_.c_str());
+    }
+
+    void SetDword(const char* name, DWORD value)
+    {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
+        RegCloseKey(key);
+    }
+
+    void SetText(const char* name, const char* value)
+    {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value, (DWORD)strlen(value) + 1);
+        RegCloseKey(key);
+    }
+
+    std::string GetText(const char* name)
+    {
+        char value[256] = "";
+        DWORD size = sizeof(value);
+        if (RegGetValueA(HKEY_CURRENT_USER, SETTINGS_KEY, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+            return "(none)";
+        return value;
+    }
+
+    void Start(double timeScale = 0.2)
+    {
+        SetEnvironmentVariableA("VESKO_TEST_CLOCK", "2026-12-10 10:00:00");
+        SetEnvironmentVariableA("VESKO_TEST_TIMESCALE", std::to_string(timeScale).c_str());
+        SetEnvironmentVariableA("VESKO_TEST_DUMP", dump_.c_str());
+        SetEnvironmentVariableA("VESKO_TEST_CALLLOG", callLog_.c_str());
+        std::string line = "\"" + exe_ + "\"";
+        std::vector<char> buffer(line.begin(), line.end());
+        buffer.push_back(0);
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        ASSERT_TRUE(CreateProcessA(exe_.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_));
+        running_ = true;
+    }
+
+    void Stop()
+    {
+        std::string line = "\"" + exe_ + "\" EXIT";
+        std::vector<char> buffer(line.begin(), line.end());
+        buffer.push_back(0);
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION exitPi{};
+        if (CreateProcessA(exe_.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &exitPi)) {
+            WaitForSingleObject(exitPi.hProcess, 10000);
+            CloseHandle(exitPi.hProcess);
+            CloseHandle(exitPi.hThread);
+        }
+        if (WaitForSingleObject(pi_.hProcess, 10000) != WAIT_OBJECT_0)
+            TerminateProcess(pi_.hProcess, 99);
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+        running_ = false;
+    }
+
+    // The window of a class once it shows a picture.
+    HWND WaitForShown(const char* className, DWORD ms)
+    {
+        HWND window = nullptr;
+        WaitFor(
+            [&] {
+                window = FindWindowA(className, nullptr);
+                RECT r;
+                return window && IsWindowVisible(window) && GetWindowRect(window, &r) && r.right > r.left;
+            },
+            ms);
+        return window;
+    }
+
+    // Waits until the main dialog's first tick has run: until then the
+    // user-interface thread may be busy for seconds.
+    bool WaitForFirstTick()
+    {
+        return WaitFor(
+            [&] {
+                std::vector<uint8_t> bytes;
+                vt::ReadFileBytes(callLog_, &bytes);
+                return std::string(bytes.begin(), bytes.end()).find("CheckAlarmsDue") != std::string::npos;
+            },
+            20000);
+    }
+
+    std::string exe_, dump_, callLog_;
+    PROCESS_INFORMATION pi_{};
+    bool running_ = false;
+};
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb ScreenAt(const vt::Pnm& shot, int x, int y)
+{
+    const uint8_t* p = &shot.pixels[((size_t)y * shot.width + x) * 3];
+    return {p[0], p[1], p[2]};
+}
+
+bool Same(Rgb a, Rgb b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
+
+// The calendar as the program builds it for fresh settings with layout 2 and
+// region 2 on 2026-12-10.
+bool ReferenceCalendar(std::vector<BYTE>* pixels, int* width, int* height)
+{
+    LoadDayMonthNames();
+    LayoutContext c{};
+    c.layout = 2;
+    c.font.lfHeight = -64;
+    c.font.lfWeight = 600;
+    c.font.lfQuality = ANTIALIASED_QUALITY;
+    lstrcpynA(c.font.lfFaceName, "Arial", LF_FACESIZE);
+    c.dateForm = 1;
+    c.region = 2;
+    // The program reads the first day of the week from the regional settings.
+    char text[16] = "0";
+    DWORD size = sizeof(text);
+    RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\International", "iFirstDayOfWeek", RRF_RT_REG_SZ, nullptr, text,
+                 &size);
+    c.firstDayOfWeek = atoi(text);
+    if (c.firstDayOfWeek < 0 || c.firstDayOfWeek > 6)
+        c.firstDayOfWeek = 0;
+    c.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    c.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    c.day = 10;
+    c.month = 12;
+    c.year = 2026;
+    c.weekday = GetWeekday(10, 12, 2026);
+    memcpy(c.monthNames, gMonthNames, sizeof(c.monthNames));
+    memcpy(c.dayNames, gDayNames, sizeof(c.dayNames));
+    BYTE* buffer = nullptr;
+    if (!BuildLayoutPicture(&c, &buffer, width, height))
+        return false;
+    pixels->assign(buffer, buffer + (size_t)*width * *height * 3);
+    free(buffer);
+    return true;
+}
+
+TEST_F(Desktop, CalendarAndClockShowOnTheDesktopAsBuilt)
+{
+    SetDword("KalenderLayout", 2);
+    SetDword("Feiertage", 2);
+    SetText("UhrXY", "20, 20, 1, 1");
+    Start();
+    HWND calendar = WaitForShown("Raridavezazezud", 20000);
+    ASSERT_NE(calendar, nullptr);
+    HWND clock = WaitForShown("Desktopuhr", 20000);
+    ASSERT_NE(clock, nullptr);
+    Sleep(500);
+
+    std::vector<BYTE> picture;
+    int width = 0, height = 0;
+    ASSERT_TRUE(ReferenceCalendar(&picture, &width, &height));
+    RECT r, work;
+    GetWindowRect(calendar, &r);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(r.right - r.left, width);
+    EXPECT_EQ(r.bottom - r.top, height);
+    EXPECT_EQ(r.bottom, work.bottom - 10);
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+
+    vt::Pnm shot;
+    ASSERT_TRUE(vt::TakeScreenshot(vt::BuildPath("screenshots/desktop_calendar.png"), &shot));
+    ASSERT_EQ(shot.channels, 3);
+    int differing = 0, keyShown = 0, opaque = 0, yellow = 0, red = 0;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            const BYTE* p = &picture[((size_t)y * width + x) * 3];
+            Rgb want = {p[0], p[1], p[2]};
+            Rgb got = ScreenAt(shot, r.left + x, r.top + y);
+            if (Same(want, {128, 128, 128})) {
+                keyShown += Same(got, {128, 128, 128});
+                continue;
+            }
+            opaque++;
+            differing += !Same(want, got);
+            yellow += Same(got, {255, 255, 32});
+            red += got.r >= 247 && got.g <= 8 && got.b <= 8;
+        }
+    EXPECT_GT(opaque, 1000);
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(keyShown, 0);
+    EXPECT_GT(yellow, 100);
+    EXPECT_GT(red, 100);
+
+    // The clock at its stored place, with seconds, in its default colour.
+    RECT c;
+    GetWindowRect(clock, &c);
+    EXPECT_EQ(c.left, 20);
+    EXPECT_EQ(c.top, 20);
+    auto clockPixels = [&](const vt::Pnm& s) {
+        std::vector<Rgb> v;
+        for (int y = c.top; y < c.bottom; y++)
+            for (int x = c.left; x < c.right; x++)
+                v.push_back(ScreenAt(s, x, y));
+        return v;
+    };
+    std::vector<Rgb> first = clockPixels(shot);
+    int digits = 0;
+    for (Rgb p : first)
+        digits += Same(p, {200, 200, 200});
+    EXPECT_GT(digits, 100);
+    Sleep(1100);
+    vt::Pnm later;
+    ASSERT_TRUE(vt::TakeScreenshot(vt::BuildPath("screenshots/desktop_clock_later.png"), &later));
+    std::vector<Rgb> second = clockPixels(later);
+    int changed = 0;
+    for (size_t i = 0; i < first.size(); i++)
+        changed += !Same(first[i], second[i]);
+    EXPECT_GT(changed, 0);
+
+    // A normal window over the calendar covers it.
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = CreateSolidBrush(RGB(0, 0, 255));
+    wc.lpszClassName = "DesktopCoverTest";
+    RegisterClassA(&wc);
+    HWND cover = CreateWindowExA(0, "DesktopCoverTest", "cover", WS_POPUP | WS_VISIBLE, r.left, r.top, width, height,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(cover, nullptr);
+    UpdateWindow(cover);
+    for (int i = 0; i < 20; i++) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&m);
+        Sleep(50);
+    }
+    vt::Pnm covered;
+    ASSERT_TRUE(vt::TakeScreenshot(vt::BuildPath("screenshots/desktop_covered.png"), &covered));
+    int blue = 0;
+    for (int y = r.top + 5; y < r.bottom - 5; y++)
+        for (int x = r.left + 5; x < r.right - 5; x++)
+            blue += Same(ScreenAt(covered, x, y), {0, 0, 255});
+    EXPECT_EQ(blue, (width - 10) * (height - 10));
+    DestroyWindow(cover);
+    DeleteObject(wc.hbrBackground);
+}
+
+// Posts a message once the window's thread answers, then gives it 200 ms.
+void PostAndWait(HWND window, UINT message, WPARAM wParam, int x, int y)
+{
+    DWORD_PTR result;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result);
+    PostMessageA(window, message, wParam, MAKELPARAM(x, y));
+    Sleep(200);
+}
+
+// Press at the middle of the window, move the cursor by (dx, dy), release.
+// The cursor goes to the press point first: its own move message resets the
+// reference point, which the posted move 3 pixels aside then sets.
+void Drag(HWND window, int dx, int dy)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    int px = (r.right - r.left) / 2, py = (r.bottom - r.top) / 2;
+    SetCursorPos(r.left + px, r.top + py);
+    Sleep(200);
+    PostAndWait(window, WM_MOUSEMOVE, 0, px - 3, py);
+    PostAndWait(window, WM_LBUTTONDOWN, MK_LBUTTON, px, py);
+    PostAndWait(window, WM_MOUSEMOVE, MK_LBUTTON, px, py);
+    SetCursorPos(r.left + px + dx, r.top + py + dy);
+    Sleep(200);
+    PostAndWait(window, WM_LBUTTONUP, 0, px + dx, py + dy);
+    Sleep(200);
+}
+
+// A press and release with a 2-pixel move.
+void Click(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    int px = 20, py = 20;
+    SetCursorPos(r.left + px, r.top + py);
+    Sleep(200);
+    PostAndWait(window, WM_MOUSEMOVE, 0, px, py);
+    PostAndWait(window, WM_LBUTTONDOWN, MK_LBUTTON, px, py);
+    PostAndWait(window, WM_MOUSEMOVE, MK_LBUTTON, px + 2, py + 2);
+    PostAndWait(window, WM_LBUTTONUP, 0, px + 2, py + 2);
+    Sleep(200);
+}
+
+TEST_F(Desktop, DraggingTheGridFreesItFromTheCentre)
+{
+    SetDword("KalenderLayout", 2);
+    Start();
+    HWND calendar = WaitForShown("Raridavezazezud", 20000);
+    ASSERT_NE(calendar, nullptr);
+    ASSERT_TRUE(WaitForFirstTick());
+    RECT r0;
+    GetWindowRect(calendar, &r0);
+    int w = r0.right - r0.left, h = r0.bottom - r0.top;
+
+    Click(calendar);
+    EXPECT_EQ(GetText("KalenderXY"), "(none)");
+
+    Drag(calendar, 60, -50);
+    RECT r1;
+    GetWindowRect(calendar, &r1);
+    EXPECT_EQ(r1.left, r0.left);
+    EXPECT_EQ(r1.top, r0.top - 50);
+    char expected[64];
+    snprintf(expected, sizeof(expected), "%ld, %ld, 0", (long)r0.left, (long)(r0.top - 50));
+    EXPECT_EQ(GetText("KalenderXY"), expected);
+
+    Drag(calendar, 60, 0);
+    RECT r2;
+    GetWindowRect(calendar, &r2);
+    EXPECT_EQ(r2.left, r0.left + 60);
+    EXPECT_EQ(r2.top, r1.top);
+
+    Drag(calendar, 2000, 0);
+    RECT r3, work;
+    GetWindowRect(calendar, &r3);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(r3.left, work.right - w + 40);
+    (void)h;
+}
+
+TEST_F(Desktop, DayStripStaysCentredAndTheClockStaysInItsBounds)
+{
+    Start();
+    HWND calendar = WaitForShown("Raridavezazezud", 20000);
+    ASSERT_NE(calendar, nullptr);
+    HWND clock = WaitForShown("Desktopuhr", 20000);
+    ASSERT_NE(clock, nullptr);
+    ASSERT_TRUE(WaitForFirstTick());
+    RECT r0;
+    GetWindowRect(calendar, &r0);
+    Drag(calendar, 60, -50);
+    RECT r1;
+    GetWindowRect(calendar, &r1);
+    EXPECT_EQ(r1.left, r0.left);
+    EXPECT_EQ(r1.top, r0.top - 50);
+    char expected[64];
+    snprintf(expected, sizeof(expected), "%ld, %ld, 1", (long)r0.left, (long)(r0.top - 50));
+    EXPECT_EQ(GetText("KalenderXY"), expected);
+
+    RECT c0;
+    GetWindowRect(clock, &c0);
+    int ch = c0.bottom - c0.top;
+    Drag(clock, -3000, -3000);
+    RECT c1;
+    GetWindowRect(clock, &c1);
+    EXPECT_EQ(c1.left, -(ch / 4));
+    EXPECT_EQ(c1.top, -(ch / 4));
+    std::string stored = GetText("UhrXY");
+    int x = 0, y = 0, effect = -1, seconds = -1;
+    ASSERT_EQ(sscanf(stored.c_str(), "%d, %d, %d, %d", &x, &y, &effect, &seconds), 4) << stored;
+    EXPECT_EQ(x, -(ch / 4));
+    EXPECT_EQ(y, -(ch / 4));
+}
+
+TEST_F(Desktop, SwitchedOffCalendarStaysHiddenAndIdle)
+{
+    SetDword("KeinKalender", 1);
+    Start();
+    ASSERT_TRUE(WaitFor([] { return FindWindowA("Desktopuhr", nullptr) != nullptr; }, 20000));
+    HWND calendar = FindWindowA("Raridavezazezud", nullptr);
+    ASSERT_NE(calendar, nullptr);
+    Sleep(6000);
+    EXPECT_FALSE(IsWindowVisible(calendar));
+    Stop();
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(vt::ReadFileBytes(dump_ + "\\cputime.txt", &bytes));
+    std::string text(bytes.begin(), bytes.end());
+    size_t at = text.find("calendar ");
+    ASSERT_NE(at, std::string::npos) << text;
+    double seconds = atof(text.c_str() + at + 9);
+    // Under 0.1 s a minute; the run lasted well under a minute.
+    EXPECT_LT(seconds, 0.1) << text;
+}
+
+}  // namespace
