@@ -45,6 +45,7 @@ idle_run() { # seconds shown (0/1)
     "$W/wine-run" reg add "$key" /v KalenderLayout /t REG_DWORD /d 2 /f >/dev/null
     "$W/wine-run" reg add "$key" /v UhrXY /t REG_SZ /d "20, 20, 1, $1" /f >/dev/null
     VESKO_TEST_DUMP=$(winpath "$dump") "$W/wine-run" "$W/bin/vesko_test.exe" &
+    program=$!
     for _ in $(seq 1 120); do
         [ -n "$(ls "$dump" 2>/dev/null | grep calendar- || true)" ] && break
         sleep 0.5
@@ -54,7 +55,7 @@ idle_run() { # seconds shown (0/1)
     sleep "$IDLE"
     t1=$(awk '{ print $14 + $15 }' /proc/"$pid"/stat 2>/dev/null || echo 0)
     "$W/wine-run" "$W/bin/vesko_test.exe" EXIT || true
-    wait || true
+    wait "$program" || true
     hz=$(getconf CLK_TCK)
     awk -v s="$1" -v idle="$IDLE" -v p0="$t0" -v p1="$t1" -v hz="$hz" '
         { t[$1] = $2 }
