@@ -2,6 +2,7 @@
 // field by field in little-endian order, shared by the reader and the writer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "../platform/winshim.h"
@@ -72,3 +73,8 @@ inline bool ISBmpSizeWithin(uint64_t rowBytes, uint64_t rows, uint64_t extra, ui
 }
 // Bytes of one stored row: width x bits rounded up to 4 bytes.
 inline uint64_t ISBmpRowBytes(uint64_t width, uint32_t bits) { return (width * bits + 31) / 32 * 4; }
+
+// Copy `count` pixels of 3 or 4 bytes with the first and third byte
+// exchanged; the fourth byte stays. Source and target may be the same.
+void ISBmpCopySwap24(const BYTE* source, BYTE* target, size_t count);
+void ISBmpCopySwap32(const BYTE* source, BYTE* target, size_t count);

@@ -125,7 +125,7 @@ void CISBmpReader::ReadRows(uint32_t depth)
     }
     const bool keepOrder = (m_flags & kBmpReadPadded) != 0;
     // 24- and 32-bit pixels of the requested size go straight into the
-    // output row and are put in order there.
+    // output row, swapped on the way unless the file's order is kept.
     const bool direct = !m_hasMasks && bits == depth && (bits == 24 || bits == 32);
     const uint32_t pixelBytes = m_width * (bits / 8);
     CISImgUtil util;
@@ -139,13 +139,15 @@ void CISBmpReader::ReadRows(uint32_t depth)
         BYTE* out = pixels + size_t(m_topDown ? i : m_height - 1 - i) * m_outRow;
         bool ok;
         if (direct) {
-            ok = m_io->ReadExactly(out, static_cast<int32_t>(pixelBytes)) &&
-                 m_io->ReadExactly(row.GetData(), static_cast<int32_t>(fileRow - pixelBytes));
-            if (ok && !keepOrder) {
-                if (bits == 24)
-                    ISSwapRB24(out, m_width, 1);
-                else
-                    ISSwapRB32(out, m_width, 1);
+            if (keepOrder) {
+                ok = m_io->ReadExactly(out, static_cast<int32_t>(pixelBytes)) &&
+                     m_io->ReadExactly(row.GetData(), static_cast<int32_t>(fileRow - pixelBytes));
+            } else {
+                ok = m_io->ReadExactly(row.GetData(), static_cast<int32_t>(fileRow));
+                if (ok && bits == 24)
+                    ISBmpCopySwap24(row.GetData(), out, m_width);
+                else if (ok)
+                    ISBmpCopySwap32(row.GetData(), out, m_width);
             }
         } else {
             ok = m_io->ReadExactly(row.GetData(), static_cast<int32_t>(fileRow));

@@ -23,27 +23,6 @@ int32_t PelsPerMeter(double v)
 // Bytes of one source row as the caller packs it.
 uint64_t PackedRowBytes(uint32_t width, uint32_t bits) { return (uint64_t(width) * bits + 7) / 8; }
 
-void CopySwapped24(const BYTE* source, BYTE* target, uint32_t width)
-{
-    for (uint32_t x = 0; x < width; ++x, source += 3, target += 3) {
-        const BYTE r = source[0], g = source[1], b = source[2];
-        target[0] = b;
-        target[1] = g;
-        target[2] = r;
-    }
-}
-
-void CopySwapped32(const BYTE* source, BYTE* target, uint32_t width)
-{
-    for (uint32_t x = 0; x < width; ++x, source += 4, target += 4) {
-        const BYTE r = source[0], g = source[1], b = source[2], a = source[3];
-        target[0] = b;
-        target[1] = g;
-        target[2] = r;
-        target[3] = a;
-    }
-}
-
 }  // namespace
 
 bool CISBmpWriter::Put(CISIO* sink, const void* bytes, uint64_t n)
@@ -125,9 +104,9 @@ int32_t CISBmpWriter::Write(CISIO* sink, const ISBmpImage& image)
     for (uint32_t i = 0; i < image.height; ++i) {
         const BYTE* source = SourceRow(image, i);
         if (image.bits == 24 && swap)
-            CopySwapped24(source, row.GetData(), image.width);
+            ISBmpCopySwap24(source, row.GetData(), image.width);
         else if (image.bits == 32 && swap)
-            CopySwapped32(source, row.GetData(), image.width);
+            ISBmpCopySwap32(source, row.GetData(), image.width);
         else
             std::memcpy(row.GetData(), source, used);
         if (!Put(sink, row.GetData(), fileRow))

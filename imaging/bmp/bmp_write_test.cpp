@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "bmp_test_util.h"
+#include "imaging/bmp/bmp.h"
 
 using namespace bmpt;
 
@@ -314,6 +315,30 @@ TEST(BmpWrite, ProgressAfterEachRowAndCancelIsStatus14)
     EXPECT_EQ(w.result, 0);
     EXPECT_EQ(w.error, 14);
     EXPECT_EQ(g_calls, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BmpSwap, RedAndBlueChangePlacesAtEveryRowLength)
+{
+    for (size_t count = 0; count <= 41; ++count) {
+        Bytes source(count * 3 + 1), target(count * 3 + 1, 0xEE), expected(count * 3 + 1, 0xEE);
+        for (size_t i = 0; i < source.size(); ++i)
+            source[i] = uint8_t(i * 37 + 1);
+        for (size_t p = 0; p < count; ++p) {
+            expected[3 * p] = source[3 * p + 2];
+            expected[3 * p + 1] = source[3 * p + 1];
+            expected[3 * p + 2] = source[3 * p];
+        }
+        ISBmpCopySwap24(source.data(), target.data(), count);
+        EXPECT_EQ(target, expected) << count << " pixels, the byte after them untouched";
+        Bytes inPlace = source;
+        ISBmpCopySwap24(inPlace.data(), inPlace.data(), count);
+        expected.back() = source.back();
+        EXPECT_EQ(inPlace, expected) << count << " pixels in place";
+    }
 }
 
 }  // namespace
