@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the JPEG 2000 reader through the library's hook
-// table. The first byte picks the depth, the DIB flags and the scale; the
-// rest is the file. Output buffers come from allocation callbacks that refuse
-// more than a 64 MP picture needs, so a header claiming more takes the
-// reader's own failed-allocation path.
+// table. The last byte picks the depth, the DIB flags and the scale, so the
+// fixtures seed it as they are; the rest is the file. Output buffers come
+// from allocation callbacks that refuse more than a 64 MP picture needs, so
+// a header claiming more takes the reader's own failed-allocation path.
 #include <cstdint>
 #include <cstdlib>
 
@@ -59,14 +59,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     static const uint32_t kBits[8] = {8, 16, 24, 32, 48, 64, 24, 32};
     static const double kScale[4] = {1.0, 2.0, 0.5, 3.0};
-    const uint32_t bits = kBits[data[0] & 7];
+    const uint32_t bits = kBits[data[size - 1] & 7];
     uint32_t flags = 0;
-    if (data[0] & 0x08)
+    if (data[size - 1] & 0x08)
         flags |= SAJ2K_FLAG_DIB;
-    if (data[0] & 0x10)
+    if (data[size - 1] & 0x10)
         flags |= SAJ2K_FLAG_NO_HEADER;
-    const double scale = kScale[(data[0] >> 5) & 3];
-    HISSRC source = is5_OpenMemorySource(data + 1, static_cast<int32_t>(size - 1));
+    const double scale = kScale[(data[size - 1] >> 5) & 3];
+    HISSRC source = is5_OpenMemorySource(data, static_cast<int32_t>(size - 1));
     if (!source)
         return 0;
     uint32_t width = 0, height = 0;
