@@ -15,7 +15,6 @@ int ISUnsupported(const char* name)
 
 
 void* is5_ReadImage(HISSRC, uint32_t*, uint32_t*, uint32_t, int32_t) { IS_STUB(is5_ReadImage); return nullptr; }
-int32_t is5_GuessFileType(HISSRC) { return IS_STUB(is5_GuessFileType); }
 
 void* is5_ReadMetafile(const char*, uint32_t*, uint32_t*, uint32_t, uint32_t, COLORREF, uint32_t) { IS_STUB(is5_ReadMetafile); return nullptr; }
 

@@ -1,0 +1,37 @@
+// Checks and buffers of the shared reader-entry frame.
+#include "reader_entry.h"
+
+BYTE* CISReadCall::Allocate(uint64_t bytes)
+{
+    m_out.Free();
+    if (bytes > kISMaxAlloc)
+        throw ISException("Image too large", 1);
+    if (!m_out.Alloc(bytes))
+        throw ISException("Out of memory", 1);
+    return m_out.GetData();
+}
+
+CISIO* ISBeginEntry(const char* name, HISSRC source, bool requiredOutsGiven)
+{
+    if (!ISGetThreadState())
+        return nullptr;
+    ISSetLastError(0, name);
+    if (!source || !requiredOutsGiven) {
+        ISSetLastError(5, name);
+        return nullptr;
+    }
+    CISIO* io = ISFromHandle(source);
+    if (!io->IsValid()) {
+        ISSetLastError(38, name);
+        return nullptr;
+    }
+    return io;
+}
+
+bool ISDepthOffered(uint32_t depth, std::initializer_list<uint32_t> depths)
+{
+    for (uint32_t offered : depths)
+        if (offered == depth)
+            return true;
+    return false;
+}
