@@ -14,7 +14,6 @@ int ISUnsupported(const char* name)
 #define IS_STUB(name) ISUnsupported(#name)
 
 
-void* is5_ReadImage(HISSRC, uint32_t*, uint32_t*, uint32_t, int32_t) { IS_STUB(is5_ReadImage); return nullptr; }
 
 void* is5_ReadMetafile(const char*, uint32_t*, uint32_t*, uint32_t, uint32_t, COLORREF, uint32_t) { IS_STUB(is5_ReadMetafile); return nullptr; }
 
