@@ -32,3 +32,14 @@ djpeg -ppm "$out/reader_photo.jpg" >"$out/reader_photo.ppm"
 cjpeg -quality 95 "$tmp/halves.ppm" >"$out/reader_halves.jpg"
 cjpeg -quality 90 -grayscale "$tmp/ramp.pgm" >"$out/reader_grey.jpg"
 djpeg -pnm "$out/reader_grey.jpg" >"$out/reader_grey.pgm"
+
+# Bitmaps from ImageMagick: the photo at 24 bits, and a 1-bit picture of odd
+# width (left 10 columns black, right 10 white, 3 rows).
+im=convert-im6.q16
+cp "$tmp/photo.ppm" "$out/reader_photo_src.ppm"
+$im "$tmp/photo.ppm" BMP3:"$out/reader_photo24.bmp"
+perl -e '
+  binmode STDOUT;
+  print "P5\n20 3\n255\n";
+  for my $y (0 .. 2) { print((chr(0) x 10) . (chr(255) x 10)); }' >"$tmp/bilevel.pgm"
+$im "$tmp/bilevel.pgm" -monochrome BMP3:"$out/reader_bilevel.bmp"

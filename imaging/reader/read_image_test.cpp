@@ -174,6 +174,53 @@ TEST(ReadImageJpeg, GreyMode0RepeatsTheGreyAndMode2IsAn8BitDib)
     EXPECT_EQ(64u, dib.height);
 }
 
+TEST(ReadImageBmp, ModesGiveTheBitmapsPixels)
+{
+    Bytes file = Fixture("reader_photo24.bmp");
+    vt::Pnm source = Reference("reader_photo_src.ppm");
+    Result rgb = ReadMemory(file, 0);
+    ASSERT_NE(nullptr, rgb.data);
+    EXPECT_EQ(0, rgb.error);
+    ASSERT_EQ(61u, rgb.width);
+    ASSERT_EQ(47u, rgb.height);
+    EXPECT_EQ(source.pixels, rgb.Take(61 * 47 * 3));
+
+    Result rgba = ReadMemory(file, 1);
+    ASSERT_NE(nullptr, rgba.data);
+    EXPECT_EQ(0, rgba.error);
+    Bytes colours;
+    for (size_t i = 0; i < size_t(61) * 47; ++i)
+        colours.insert(colours.end(), rgba.data + 4 * i, rgba.data + 4 * i + 3);
+    EXPECT_EQ(source.pixels, colours);
+
+    Result dib = ReadMemory(file, 2);
+    ASSERT_NE(nullptr, dib.data);
+    EXPECT_EQ(0, dib.error);
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, dib.data, sizeof header);
+    EXPECT_EQ(24, header.biBitCount);
+    EXPECT_EQ(61u, dib.width);
+    EXPECT_EQ(47u, dib.height);
+}
+
+TEST(ReadImageBmp, OneBitFileKeepsItsBitsInMode3)
+{
+    Bytes file = Fixture("reader_bilevel.bmp");
+    Result bits = ReadMemory(file, 3);
+    ASSERT_NE(nullptr, bits.data);
+    EXPECT_EQ(0, bits.error);
+    ASSERT_EQ(20u, bits.width);
+    ASSERT_EQ(3u, bits.height);
+    // The file's own rows: palette index 0 black, 1 white.
+    Bytes row = {0x00, 0x3F, 0xF0};
+    for (uint32_t y = 0; y < 3; ++y)
+        EXPECT_EQ(row, Bytes(bits.data + 3 * y, bits.data + 3 * y + 3)) << "row " << y;
+    Result rgb = ReadMemory(file, 0);
+    ASSERT_NE(nullptr, rgb.data);
+    EXPECT_EQ(Bytes(3, 0), Bytes(rgb.data, rgb.data + 3));
+    EXPECT_EQ(Bytes(3, 255), Bytes(rgb.data + 57, rgb.data + 60));
+}
+
 TEST(ReadImageSource, ReadsFromTheStartWhereverTheSourceStands)
 {
     Bytes file = Fixture("reader_photo.jpg");
