@@ -17,8 +17,6 @@ int ISUnsupported(const char* name)
 
 void* is5_ReadMetafile(const char*, uint32_t*, uint32_t*, uint32_t, uint32_t, COLORREF, uint32_t) { IS_STUB(is5_ReadMetafile); return nullptr; }
 
-BOOL is5_BlurImage(const void*, uint32_t, uint32_t, uint32_t, uint32_t, void*, uint32_t, int32_t, double, uint32_t) { return IS_STUB(is5_BlurImage); }
-BOOL is5_UnsharpMaskImage(const void*, uint32_t, uint32_t, uint32_t, uint32_t, void*, uint32_t, int32_t, double, double, uint32_t) { return IS_STUB(is5_UnsharpMaskImage); }
 BOOL is5_OverlayImage(void*, uint32_t, uint32_t, uint32_t, uint32_t, const void*, uint32_t, uint32_t, uint32_t, int32_t, int32_t, double, double, uint32_t, uint32_t) { return IS_STUB(is5_OverlayImage); }
 BOOL is5_ModifyImageSaturation(void*, uint32_t, uint32_t, uint32_t, uint32_t, double) { return IS_STUB(is5_ModifyImageSaturation); }
 BOOL is5_AdjustBrightnessContrast(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, double, uint32_t) { return IS_STUB(is5_AdjustBrightnessContrast); }

@@ -124,4 +124,6 @@ BOOL GlobalUnlock(HGLOBAL block);
 void GetLocalTime(SYSTEMTIME* st);
 DWORD GetLastError(void);
 DWORD GetCurrentThreadId(void);
+// Debugger output; the stand-in writes to standard error.
+void OutputDebugStringA(const char* text);
 #endif

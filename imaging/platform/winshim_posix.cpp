@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -92,4 +93,10 @@ void GetLocalTime(SYSTEMTIME* st)
 
 DWORD GetLastError(void) { return static_cast<DWORD>(errno); }
 DWORD GetCurrentThreadId(void) { return static_cast<DWORD>(syscall(SYS_gettid)); }
+
+void OutputDebugStringA(const char* text)
+{
+    if (text)
+        fputs(text, stderr);
+}
 #endif
