@@ -19,6 +19,11 @@ struct LayoutContext {
     int day, month, year, weekday;   // today, weekday 0 Sunday
     char monthNames[12][40];
     char dayNames[7][40];    // Sunday first
+    // Widths of " 99 ", " " and each " %d " day text in `font`, measured
+    // once per font height.
+    LONG measuredHeight;
+    int cellWidth, spaceWidth;
+    int dayWidth[32], dayHeight[32];
 };
 
 // The context from the settings in force, the screen and the clock.

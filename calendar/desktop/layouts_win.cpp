@@ -57,6 +57,35 @@ void GridDayName(int index, char* name)
     lstrcpynA(name, GetLangText("ALARM", keys[index], defaults[index]), 4);
 }
 
+// Widths of " 99 " and " " in the calendar font.
+void CellMeasures(LayoutContext* c, int* cw, int* sw)
+{
+    if (c->measuredHeight != c->font.lfHeight || c->measuredHeight == 0) {
+        int unused;
+        Measure(" 99 ", &c->font, 0, 0, 100, 100, &c->cellWidth, &unused);
+        Measure(" ", &c->font, 0, 0, 100, 100, &c->spaceWidth, &unused);
+        memset(c->dayWidth, 0, sizeof(c->dayWidth));
+        memset(c->dayHeight, 0, sizeof(c->dayHeight));
+        c->measuredHeight = c->font.lfHeight;
+    }
+    *cw = c->cellWidth;
+    *sw = c->spaceWidth;
+}
+
+// Width and line height of " %d" for a day 1..31.
+bool MeasureDay(LayoutContext* c, int day, const char* text, int* width, int* height)
+{
+    int cw, sw;
+    CellMeasures(c, &cw, &sw);
+    if (day < 1 || day > 31)
+        return Measure(text, &c->font, 0, 0, 100, 100, width, height);
+    if (!c->dayHeight[day] && !Measure(text, &c->font, 0, 0, 100, 100, &c->dayWidth[day], &c->dayHeight[day]))
+        return false;
+    *width = c->dayWidth[day];
+    *height = c->dayHeight[day];
+    return true;
+}
+
 bool IsRedDay(const LayoutContext* c, int running, int day, int month, int year)
 {
     if (IsWeekendRunning(running))
@@ -172,9 +201,8 @@ int DrawWeekdayCell(LayoutContext* c, BYTE* buffer, int width, int height, int n
     char name[8], text[16];
     GridDayName(nameIndex, name);
     snprintf(text, sizeof(text), " %s ", name);
-    int cw, sw, nw, lh, unused;
-    Measure(" 99 ", &c->font, 0, 0, 100, 100, &cw, &unused);
-    Measure(" ", &c->font, 0, 0, 100, 100, &sw, &unused);
+    int cw, sw, nw, lh;
+    CellMeasures(c, &cw, &sw);
     if (!Measure(text, &c->font, 0, 0, 100, 100, &nw, &lh))
         return 0;
     if (rightAligned)
@@ -191,10 +219,9 @@ int DrawDayCell(LayoutContext* c, BYTE* buffer, int width, int height, int day, 
 {
     char text[16];
     snprintf(text, sizeof(text), " %d ", day);
-    int cw, sw, nw, lh, unused;
-    Measure(" 99 ", &c->font, 0, 0, 100, 100, &cw, &unused);
-    Measure(" ", &c->font, 0, 0, 100, 100, &sw, &unused);
-    if (!Measure(text, &c->font, 0, 0, 100, 100, &nw, &lh))
+    int cw, sw, nw, lh;
+    CellMeasures(c, &cw, &sw);
+    if (!MeasureDay(c, day, text, &nw, &lh))
         return 0;
     int x0 = x > 0 ? x : 0;
     if (rightAligned)
