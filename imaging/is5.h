@@ -97,12 +97,13 @@ BOOL is5_BlurImage(const void* source, uint32_t width, uint32_t height, uint32_t
 BOOL is5_UnsharpMaskImage(const void* source, uint32_t width, uint32_t height, uint32_t channels, uint32_t stride,
                           void* target, uint32_t targetStride, int32_t threshold, double amount, double sigma,
                           uint32_t flags);
-BOOL is5_OverlayImage(void* target, uint32_t width, uint32_t height, uint32_t channels, uint32_t stride,
-                      const void* overlay, uint32_t overlayWidth, uint32_t overlayHeight, uint32_t overlayStride,
-                      int32_t x, int32_t y, double opacity, double value, uint32_t blendMode, uint32_t flags);
-BOOL is5_ModifyImageSaturation(void* pixels, uint32_t width, uint32_t height, uint32_t channels, uint32_t stride,
+/* Strides of the overlay count samples (16-bit samples with flags bit 0). */
+BOOL is5_OverlayImage(void* target, int32_t width, int32_t height, int32_t channels, int32_t stride,
+                      const void* overlay, int32_t overlayWidth, int32_t overlayHeight, int32_t overlayStride,
+                      int32_t x, int32_t y, double opacity, double value, int32_t blendMode, uint32_t flags);
+BOOL is5_ModifyImageSaturation(void* pixels, int32_t width, int32_t height, int32_t channels, int32_t stride,
                                double amount);
-BOOL is5_AdjustBrightnessContrast(void* pixels, uint32_t width, uint32_t height, uint32_t channels, uint32_t stride,
+BOOL is5_AdjustBrightnessContrast(void* pixels, int32_t width, int32_t height, int32_t channels, int32_t stride,
                                   double brightness, double contrast, uint32_t flags);
 BOOL is5_RGBToRGBA(const void* source, uint32_t width, uint32_t height, uint32_t stride, void* target,
                    uint32_t targetStride, uint32_t alpha);

@@ -17,9 +17,6 @@ int ISUnsupported(const char* name)
 
 void* is5_ReadMetafile(const char*, uint32_t*, uint32_t*, uint32_t, uint32_t, COLORREF, uint32_t) { IS_STUB(is5_ReadMetafile); return nullptr; }
 
-BOOL is5_OverlayImage(void*, uint32_t, uint32_t, uint32_t, uint32_t, const void*, uint32_t, uint32_t, uint32_t, int32_t, int32_t, double, double, uint32_t, uint32_t) { return IS_STUB(is5_OverlayImage); }
-BOOL is5_ModifyImageSaturation(void*, uint32_t, uint32_t, uint32_t, uint32_t, double) { return IS_STUB(is5_ModifyImageSaturation); }
-BOOL is5_AdjustBrightnessContrast(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, double, uint32_t) { return IS_STUB(is5_AdjustBrightnessContrast); }
 BOOL is5_AdjustGamma(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, uint32_t) { return IS_STUB(is5_AdjustGamma); }
 
 void is5_SetHBITMAPCreateMethod(int32_t) { IS_STUB(is5_SetHBITMAPCreateMethod); }

@@ -1,0 +1,54 @@
+// Tone and colour adjustments of 8-bit samples in place: brightness and
+// contrast through a tone curve, saturation, per-channel tables, histograms
+// and the automatic grey threshold. Each routine returns TRUE on success and
+// stores its status (0, 1 out of memory, 5 bad argument, 14 cancelled) in
+// *status, which may be null.
+#pragma once
+
+#include <cstdint>
+
+#include "../platform/winshim.h"
+
+// Flags of the brightness and contrast adjustment.
+constexpr uint32_t kISToneKeepAlpha = 0x1;
+constexpr uint32_t kISToneThreePoints = 0x2;
+constexpr uint32_t kISToneSevenPoints = 0x4;
+constexpr uint32_t kISToneGreyOffset = 0x100;
+constexpr uint32_t kISToneLightness = 0x200;
+
+struct ISCurvePoint {
+    double x;
+    double y;
+};
+
+// Piecewise linear curve through `count` points (x ascending) into
+// table[0..size-1], each written value clamped to [low, high]. Entries that no
+// segment reaches keep their values.
+void ISCurveToTable(const ISCurvePoint* points, int32_t count, double* table, int32_t size, double low, double high);
+
+// The 256-entry tone table for brightness and contrast with 3, 5 or 7 control
+// points (from kISToneThreePoints / kISToneSevenPoints).
+void ISBrightnessContrastTable(double brightness, double contrast, uint32_t flags, BYTE table[256]);
+
+BOOL ISBrightnessContrast(BYTE* pixels, int32_t width, int32_t height, int32_t channels, int32_t stride,
+                          double brightness, double contrast, uint32_t flags, int32_t* status);
+
+// Saturation by a luminance-weighted matrix on the first three bytes of 3- or
+// 4-byte pixels; 0 leaves the image as it is.
+BOOL ISSaturationMatrix(BYTE* pixels, int32_t width, int32_t height, int32_t channels, int32_t stride,
+                        double saturation, int32_t* status);
+
+// Each sample through its channel's table; a null table leaves that channel.
+BOOL ISApplyChannelLUT(BYTE* pixels, int32_t width, int32_t height, int32_t channels, int32_t stride,
+                       const BYTE* const* tables, int32_t* status);
+
+// Clears and counts every channel whose counter array is not null.
+BOOL ISHistogram(const BYTE* pixels, int32_t width, int32_t height, int32_t channels, int32_t stride,
+                 uint32_t* const* counters, int32_t* status);
+
+// Method 4 (between-class variance) only. Stores the cut (threshold + 1, at
+// most 255) in *cut; unless thresholdOnly, packs the grey image to 1 bit a
+// pixel (1 for values at or above the cut) at dst + row * dstStride.
+BOOL ISAutoThreshold(const BYTE* grey, BYTE* dst, int32_t width, int32_t height, int32_t srcStride,
+                     int32_t dstStride, int32_t method, int32_t value, BOOL thresholdOnly, int32_t* cut,
+                     int32_t* status);
