@@ -4,7 +4,8 @@
 //   isread [--memory] [--seek N] IN OUT --mode M
 //   isread [--memory] [--seek N] IN OUT --entry NAME [--depth D] [--flags F] [--page P] [--password S]
 //
-// NAME is the entry without its prefix (ReadJPG, ReadPNG, ...). OUT "-"
+// NAME is the entry without its prefix (ReadJPG, ReadPNG, ...; GetPNGDims and
+// the other dims entries print their values and write nothing). OUT "-"
 // writes nothing. Prints "status=N w=W h=H" (the entry's last error and size).
 #include <cstdint>
 #include <cstdio>
@@ -99,6 +100,58 @@ bool ReadAll(const std::string& path, std::vector<uint8_t>* bytes)
     while ((n = std::fread(block, 1, sizeof block, f)) > 0)
         bytes->insert(bytes->end(), block, block + n);
     std::fclose(f);
+    return true;
+}
+
+// Calls the named dims entry and prints what it found after the size; false
+// for an unknown name.
+bool CallDims(HISSRC s, const Options& o, Picture* p, std::string* extra)
+{
+    const std::string& e = o.entry;
+    uint32_t* w = &p->width;
+    uint32_t* h = &p->height;
+    uint32_t a = 0, b = 0, c = 0;
+    int32_t t[5] = {0, 0, 0, 0, 0};
+    ISResolution res = {0, 0, 0};
+    char text[200] = "";
+    if (e == "GetJPGDims") {
+        is5_GetJPGDims(s, w, h, &a, &b, &c, &res, 0);
+        std::snprintf(text, sizeof text, " bits=%u space=%u coding=%u", a, b, c);
+    } else if (e == "GetBMPDims") {
+        is5_GetBMPDims(s, w, h, &a, &res, 0);
+        std::snprintf(text, sizeof text, " bits=%u", a);
+    } else if (e == "GetTGADims") {
+        is5_GetTGADims(s, w, h, &a, 0);
+        std::snprintf(text, sizeof text, " bits=%u", a);
+    } else if (e == "GetWBMPDims") {
+        is5_GetWBMPDims(s, w, h, 0);
+    } else if (e == "GetPSDDims") {
+        is5_GetPSDDims(s, w, h, &a, &b, &res, 0);
+        std::snprintf(text, sizeof text, " depth=%u mode=%u", a, b);
+    } else if (e == "GetTLADims_") {
+        is5_GetTLADims_(s, w, h, &a, o.password, 0);
+        std::snprintf(text, sizeof text, " bits=%u", a);
+    } else if (e == "GetPNMDims") {
+        is5_GetPNMDims(s, w, h, &a, &b, 0);
+        std::snprintf(text, sizeof text, " value=%u magic=0x%04X", a, b);
+    } else if (e == "GetTIFFDims") {
+        is5_GetTIFFDims(s, o.page, w, h, &a, &res, 0);
+        std::snprintf(text, sizeof text, " bits=%u", a);
+    } else if (e == "GetPCXDims") {
+        is5_GetPCXDims(s, w, h, &a, &res, 0);
+        std::snprintf(text, sizeof text, " bits=%u", a);
+    } else if (e == "GetPNGDims") {
+        is5_GetPNGDims(s, w, h, &a, &b, &c, &t[0], &t[1], &t[2], &t[3], &t[4], &res, 0);
+        std::snprintf(text, sizeof text, " depth=%u type=%u interlace=%u trns=%d,%d,%d,%d", a, b, c, int(t[1]),
+                      int(t[2]), int(t[3]), int(t[4]));
+    } else {
+        return false;
+    }
+    *extra = text;
+    if (res.unit || res.x || res.y) {
+        std::snprintf(text, sizeof text, " res=%g,%g,%u", res.x, res.y, res.unit);
+        *extra += text;
+    }
     return true;
 }
 
@@ -283,9 +336,16 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "isread: cannot seek to %ld\n", o.seek);
 
     Picture p;
+    std::string extra;
     if (o.mode >= 0) {
         p.buffer = is5_ReadImage(source, &p.width, &p.height, static_cast<uint32_t>(o.mode), 0);
         p.bits = o.mode == 1 ? 32 : o.mode == 2 ? 0 : o.mode == 3 ? 1 : 24;
+    } else if (o.entry.compare(0, 3, "Get") == 0) {
+        if (!CallDims(source, o, &p, &extra)) {
+            std::fprintf(stderr, "isread: unknown entry %s\n", o.entry.c_str());
+            is5_CloseSource(source);
+            return 2;
+        }
     } else if (!CallEntry(source, o, &p)) {
         std::fprintf(stderr, "isread: unknown entry %s\n", o.entry.c_str());
         is5_CloseSource(source);
@@ -293,7 +353,7 @@ int main(int argc, char** argv)
     }
     int32_t status = ISGetLastError();
     is5_CloseSource(source);
-    std::printf("status=%d w=%u h=%u\n", int(status), p.width, p.height);
+    std::printf("status=%d w=%u h=%u%s\n", int(status), p.width, p.height, extra.c_str());
     int result = 0;
     if (p.buffer && o.out != "-" && !WritePicture(o.out, p)) {
         std::fprintf(stderr, "isread: cannot write %s\n", o.out.c_str());

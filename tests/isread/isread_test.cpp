@@ -64,6 +64,13 @@ INSTANTIATE_TEST_SUITE_P(Calls, IsRead,
                                            ToolCase{"Mode2", "--mode 2", true}),
                          [](const ::testing::TestParamInfo<ToolCase>& info) { return std::string(info.param.label); });
 
+TEST(IsReadStatus, DimsEntryPrintsItsValues)
+{
+    std::string line =
+        RunTool("dims", "\"" + vt::FixturePath("reader_grey.jpg") + "\" - --entry GetJPGDims");
+    EXPECT_EQ("status=0 w=64 h=64 bits=8 space=1 coding=0 res=1,1,0\n", line);
+}
+
 TEST(IsReadStatus, FailureGivesTheCodeAndNoFile)
 {
     std::string out = vt::BuildPath("isread_test_fail.ppm");
