@@ -15,7 +15,6 @@ int ISUnsupported(const char* name)
 
 
 
-void* is5_ReadMetafile(const char*, uint32_t*, uint32_t*, uint32_t, uint32_t, COLORREF, uint32_t) { IS_STUB(is5_ReadMetafile); return nullptr; }
 
 BOOL is5_AdjustGamma(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, uint32_t) { return IS_STUB(is5_AdjustGamma); }
 
