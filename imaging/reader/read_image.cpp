@@ -7,10 +7,7 @@
 #include "../core/buffers.h"
 #include "../core/frame.h"
 #include "../core/io.h"
-#if __has_include("../tone/tone.h")
 #include "../tone/tone.h"
-#define IS_HAVE_TONE 1
-#endif
 #include "file_type.h"
 #include "reader_table.h"
 
@@ -219,14 +216,8 @@ void CISGenericReadBase::ReadOneBit(HISSRC source, const ISProbe& probe)
     if (!target)
         return;
     int32_t cut = 0, code = 0;
-#ifndef IS_HAVE_TONE
-    (void)cut;
-    code = 45;  // the automatic threshold is not built yet
-    if (true) {
-#else
     if (!ISAutoThreshold(grey.GetData(), target, static_cast<int32_t>(m_width), static_cast<int32_t>(m_height),
                          static_cast<int32_t>(m_width), static_cast<int32_t>(rowBytes), 4, 0, FALSE, &cut, &code)) {
-#endif
         out.Free();
         Fail(code ? code : 17);
         return;

@@ -149,6 +149,18 @@ TEST(ReadImageJpeg, Mode2IsTheReadersDibWithItsSize)
     EXPECT_EQ(direct.Take(size), dib.Take(size));
 }
 
+TEST(ReadImageJpeg, Mode3ThresholdsAPhotograph)
+{
+    Result bits = ReadMemory(Fixture("reader_halves.jpg"), 3);
+    ASSERT_NE(nullptr, bits.data);
+    EXPECT_EQ(0, bits.error);
+    ASSERT_EQ(64u, bits.width);
+    ASSERT_EQ(64u, bits.height);
+    Bytes row = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
+    for (uint32_t y = 0; y < 64; ++y)
+        EXPECT_EQ(row, Bytes(bits.data + y * 8, bits.data + y * 8 + 8)) << "row " << y;
+}
+
 TEST(ReadImageJpeg, GreyMode0RepeatsTheGreyAndMode2IsAn8BitDib)
 {
     Bytes file = Fixture("reader_grey.jpg");
@@ -250,7 +262,7 @@ TEST(ReadImageSource, AllocationCallbacksAreSetAsideAndRestored)
     state->allocUser = 1234;
     g_allocCalls = 0;
     Bytes file = Fixture("reader_photo.jpg");
-    for (uint32_t mode = 0; mode < 3; ++mode) {
+    for (uint32_t mode = 0; mode < 4; ++mode) {
         Result r = ReadMemory(file, mode);
         EXPECT_NE(nullptr, r.data) << mode;
         EXPECT_GE(GlobalSize(r.data), SIZE_T(1)) << mode;  // a GlobalAlloc block, not the callback's
