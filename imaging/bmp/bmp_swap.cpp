@@ -37,8 +37,8 @@ size_t Swap24Words(const BYTE* source, BYTE* target, size_t count)
 
 #ifdef IS_BMP_SSSE3
 // Four pixels per 16-byte load; the store's last four bytes are the next
-// group's source bytes as they are, rewritten by the next step, so the loop
-// keeps 16 bytes inside the row and needs distinct buffers.
+// group's source bytes as they are (the same bytes when working in place),
+// rewritten by the next step, so the loop keeps 16 bytes inside the row.
 __attribute__((target("ssse3"))) size_t Swap24Ssse3(const BYTE* source, BYTE* target, size_t count)
 {
     const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 12, 13, 14, 15);
@@ -63,7 +63,7 @@ void ISBmpCopySwap24(const BYTE* source, BYTE* target, size_t count)
 {
     size_t i;
 #ifdef IS_BMP_SSSE3
-    if (source != target && HasSsse3())
+    if (HasSsse3())
         i = Swap24Ssse3(source, target, count);
     else
 #endif
