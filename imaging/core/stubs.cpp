@@ -20,8 +20,6 @@ BOOL is5_AdjustGamma(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, uint
 
 void is5_SetHBITMAPCreateMethod(int32_t) { IS_STUB(is5_SetHBITMAPCreateMethod); }
 #ifdef _WIN32
-BOOL is5_GetTextLineSize2(const void*, const LOGFONTA*, const RECT*, uint32_t, uint32_t, uint32_t*, uint32_t*) { return IS_STUB(is5_GetTextLineSize2); }
-BOOL is5_DrawSmoothTextOnRGB2(void*, uint32_t, uint32_t, uint32_t, const void*, const LOGFONTA*, uint32_t, const RECT*, uint32_t, uint32_t, COLORREF) { return IS_STUB(is5_DrawSmoothTextOnRGB2); }
 BOOL is5_DCToRGB(HDC, int32_t, int32_t, uint32_t, uint32_t, void*) { return IS_STUB(is5_DCToRGB); }
 BOOL is5_DrawRGB(HDC, const void*, uint32_t, uint32_t, uint32_t, int32_t, int32_t, HPALETTE) { return IS_STUB(is5_DrawRGB); }
 #endif

@@ -1,4 +1,5 @@
-// No GDI object outlives a conversion: with all but about 500 of the
+// No GDI object outlives a conversion, a text measurement or a smoothed
+// text drawing: with all but about 500 of the
 // process's GDI handles taken, a single leaked object per call would exhaust
 // the table within the 1,000 rounds and make the conversions fail.
 #include <gtest/gtest.h>
@@ -48,6 +49,12 @@ TEST_F(SqueezedHandleTable, ConversionsReleaseEveryObject)
     std::vector<BYTE> back(rgb.size());
     HMODULE resources = LoadLibraryA(vt::FixturePath("gdi_res.dll").c_str());
     ASSERT_NE(nullptr, resources);
+    LOGFONTA font = {};
+    font.lfHeight = -12;
+    lstrcpynA(font.lfFaceName, "Tahoma", LF_FACESIZE);
+    const RECT box = {0, 0, 40, 20};
+    const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+    std::vector<BYTE> text(40 * 20 * 3);
     HDC screen = GetDC(nullptr);
     for (int round = 0; round < kRounds; ++round) {
         for (int32_t method : {0, 1}) {
@@ -62,6 +69,12 @@ TEST_F(SqueezedHandleTable, ConversionsReleaseEveryObject)
         HBITMAP loaded = is5_LoadResourceBitmap(resources, "GDI_PAL", nullptr);
         ASSERT_NE(nullptr, loaded) << "round " << round;
         DeleteObject(loaded);
+
+        uint32_t w = 0, h = 0;
+        ASSERT_TRUE(is5_GetTextLineSize2("Mai 31", &font, &box, format, 0, &w, &h)) << "round " << round;
+        ASSERT_TRUE(is5_DrawSmoothTextOnRGB2(text.data(), 40, 20, 40 * 3, "Mai 31", &font, 2, &box, format, 0,
+                                             0xFFFFFF))
+            << "round " << round;
     }
     ReleaseDC(nullptr, screen);
     FreeLibrary(resources);
