@@ -13,6 +13,7 @@
 
 #include "imaging/core/io.h"
 #include "imaging/is5.h"
+#include "tests/support/memory_sink.h"
 #include "tests/support/test_support.h"
 
 #ifdef _WIN32
@@ -142,25 +143,7 @@ inline Image ReadBmp(const Bytes& file, uint32_t depth, uint32_t flags = 0)
     return out;
 }
 
-// A memory sink over its own block.
-class MemorySink {
-public:
-    explicit MemorySink(int32_t capacity) : m_block(static_cast<size_t>(capacity))
-    {
-        m_io.AttachWrite(m_block.data(), capacity, FALSE);
-    }
-    HISDEST Handle() { return reinterpret_cast<HISDEST>(static_cast<CISIO*>(&m_io)); }
-    Bytes Written()
-    {
-        int32_t size = 0;
-        m_io.Size(&size);
-        return Bytes(m_block.begin(), m_block.begin() + size);
-    }
-
-private:
-    Bytes m_block;
-    CISIO_Memory m_io;
-};
+using vt::MemorySink;
 
 struct Written {
     Bytes file;

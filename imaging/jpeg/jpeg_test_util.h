@@ -15,6 +15,7 @@
 #include "is5.h"
 #include "jpeg/jpeg_glue.h"
 #include "jpeg/jpeg_options.h"
+#include "tests/support/memory_sink.h"
 #include "tests/support/test_support.h"
 
 namespace jt {
@@ -74,25 +75,7 @@ inline Buffer ReadJpeg(const Bytes& bytes, uint32_t bits, uint32_t flags = 0)
     return out;
 }
 
-// A memory sink over its own block.
-class MemorySink {
-public:
-    explicit MemorySink(int32_t capacity) : m_block(static_cast<size_t>(capacity))
-    {
-        m_io.AttachWrite(m_block.data(), capacity, FALSE);
-    }
-    HISDEST Handle() { return reinterpret_cast<HISDEST>(static_cast<CISIO*>(&m_io)); }
-    Bytes Written()
-    {
-        int32_t size = 0;
-        m_io.Size(&size);
-        return Bytes(m_block.begin(), m_block.begin() + size);
-    }
-
-private:
-    Bytes m_block;
-    CISIO_Memory m_io;
-};
+using vt::MemorySink;
 
 inline Bytes WriteJpeg(const Bytes& pixels, uint32_t width, uint32_t height, uint32_t bits, int32_t quality,
                        uint32_t flags = 0, const ISResolution* resolution = nullptr, int32_t* error = nullptr)
