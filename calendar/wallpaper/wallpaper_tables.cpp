@@ -1,5 +1,8 @@
 #include "wallpaper/wallpaper_tables.h"
 
+#include <cctype>
+#include <cstring>
+
 double SaturationFactor(int32_t step)
 {
     // Step 0 is slightly below zero: the library turns the picture grey there.
@@ -47,4 +50,24 @@ int32_t ReaderTypeOfFileType(int32_t fileType)
     case 17: return 25;   // JPEG 2000
     default: return 0;
     }
+}
+
+bool HasJpeg2000Extension(const char* path)
+{
+    if (!path)
+        return false;
+    const char* dot = nullptr;
+    for (const char* p = path; *p; p++) {
+        if (*p == '.')
+            dot = p;
+        else if (*p == '\\' || *p == '/')
+            dot = nullptr;
+    }
+    if (!dot || std::strlen(dot) != 4)
+        return false;
+    char ext[4];
+    for (int i = 0; i < 3; i++)
+        ext[i] = (char)std::tolower((unsigned char)dot[1 + i]);
+    ext[3] = 0;
+    return std::strcmp(ext, "jp2") == 0 || std::strcmp(ext, "j2k") == 0;
 }

@@ -15,3 +15,7 @@ int32_t BlurSize(int32_t sharpness);
 
 // The calendar's reader type for a file-type code of is5_GuessFileType.
 int32_t ReaderTypeOfFileType(int32_t fileType);
+
+// Whether the path's extension is ".jp2" or ".j2k" (any case): such files go
+// straight to the JPEG 2000 reader.
+bool HasJpeg2000Extension(const char* path);
