@@ -22,14 +22,14 @@ struct Size {
     uint32_t width = 0, height = 0;
 };
 
-// Decodes a JPEG file whole; 0 x 0 when it does not.
+// Decodes a picture file whole through the generic reader; 0 x 0 when it does not.
 Size DecodedSize(const std::string& path)
 {
     Size size;
     HISSRC source = is5_OpenFileSource(path.c_str());
     if (!source)
         return size;
-    void* pixels = is5_ReadJPG(source, &size.width, &size.height, 24, 0);
+    void* pixels = is5_ReadImage(source, &size.width, &size.height, 0, 0);
     is5_CloseSource(source);
     if (!pixels)
         return Size();

@@ -23,7 +23,7 @@ Decoded DecodeResource(HMODULE module, const char* name, const char* type)
     HISSRC source = is5_OpenMemorySource(data, (int32_t)SizeofResource(module, res));
     if (!source)
         return size;
-    void* pixels = is5_ReadJPG(source, &size.width, &size.height, 24, 0);
+    void* pixels = is5_ReadImage(source, &size.width, &size.height, 0, 0);
     is5_CloseSource(source);
     if (!pixels)
         return Decoded();
