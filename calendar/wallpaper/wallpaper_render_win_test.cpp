@@ -329,6 +329,29 @@ TEST_F(ProgramModule, FilesOfNoKnownTypeGiveNoBitmap)
     EXPECT_EQ(LoadFromFileEx(vt::FixturePath("wp_probe.txt").c_str(), 1, 150, 112, 0), nullptr);
 }
 
+TEST_F(ProgramModule, AMetafileComesOutAtTheBoxSize)
+{
+    // A plain Windows metafile drawn here: a blue square on white.
+    const std::string path = folder_ + "\\square.wmf";
+    HDC dc = CreateMetaFileA(path.c_str());
+    ASSERT_NE(dc, nullptr);
+    HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
+    SelectObject(dc, brush);
+    Rectangle(dc, 0, 0, 400, 300);
+    HMETAFILE metafile = CloseMetaFile(dc);
+    ASSERT_NE(metafile, nullptr);
+    DeleteMetaFile(metafile);
+    DeleteObject(brush);
+    ASSERT_EQ(GetReaderType(path.c_str()), 19);
+
+    HBITMAP bitmap = LoadFromFile(path.c_str(), 150, 112, 0);
+    ASSERT_NE(bitmap, nullptr);
+    Size size = BitmapSize(bitmap);
+    EXPECT_EQ(size.width, 150);
+    EXPECT_EQ(size.height, 112);
+    DeleteObject(bitmap);
+}
+
 struct ResourceCase {
     const char* what;
     const char* name;
