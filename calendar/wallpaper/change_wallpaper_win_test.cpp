@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "imaging/is5.h"
 #include "picturedb/picturedb.h"
 #include "settings/settings.h"
@@ -640,6 +641,23 @@ TEST_F(ChangeWallpaperTest, TheWallpaperFolderIsMadeUnderApplicationData)
     DWORD attributes = GetFileAttributesA((appData_ + "\\Brantlow\\Raridavezazezud").c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST_F(ChangeWallpaperTest, WithoutApplicationDataTheFileGoesBesideTheProgram)
+{
+    // The application-data folder lies under a file, so nothing can be made there.
+    std::string blocker = folder_ + "\\kein-ordner";
+    ASSERT_TRUE(vt::WriteFileBytes(blocker, {1}));
+    std::string appData = blocker + "\\AppData";
+    HKEY folders;
+    ASSERT_EQ(RegOpenKeyExA(root_, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", 0,
+                            KEY_SET_VALUE, &folders),
+              ERROR_SUCCESS);
+    RegSetValueExA(folders, "AppData", 0, REG_EXPAND_SZ, (const BYTE*)appData.c_str(), (DWORD)appData.size() + 1);
+    RegCloseKey(folders);
+    char path[MAX_PATH];
+    GetWallpaperPath(path, sizeof(path));
+    EXPECT_EQ(path, std::string(GetModuleDirectory()) + "wallpaper.bmp");
 }
 
 }  // namespace
