@@ -205,6 +205,7 @@ struct WideCase {
 const WideCase kWideCases[] = {
     {300, 40, 150, 17, 3, 1}, {300, 40, 150, 17, 3, 8},  {300, 43, 150, 17, 3, 13}, {37, 29, 80, 61, 1, 0},
     {37, 29, 80, 61, 3, 4},   {37, 29, 80, 61, 4, 10},   {41, 27, 130, 9, 2, 9},    {70000, 9, 2, 4, 1, 1},
+    {90000, 5, 2, 3, 3, 13},  {60, 3000, 7, 5, 3, 8},    {90, 3, 200, 7, 5, 13},    {130, 20, 70, 300, 3, 9},
 };
 
 class FilterWide : public ::testing::TestWithParam<WideCase> {};
@@ -223,5 +224,57 @@ TEST_P(FilterWide, MatchesFloat64Reference)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FilterWide, ::testing::ValuesIn(kWideCases));
+
+// Flat patches, ramps, hard edges and noise side by side: many sums land on or
+// just below whole numbers, where only the all-equal rule decides.
+std::vector<uint8_t> Patchwork(int w, int h, int ch)
+{
+    const std::vector<uint8_t> noise = rt::Noise8(static_cast<size_t>(w) * h * ch, 99);
+    std::vector<uint8_t> v(noise.size());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int k = 0; k < ch; ++k) {
+                const size_t i = (static_cast<size_t>(y) * w + x) * ch + k;
+                switch ((x / 13 + y / 7 * 3) % 5) {
+                case 0:
+                    v[i] = static_cast<uint8_t>(77 + 50 * k);
+                    break;
+                case 1:
+                    v[i] = static_cast<uint8_t>(x + 3 * y);
+                    break;
+                case 2:
+                    v[i] = (x + y + k) % 2 ? 255 : 0;
+                    break;
+                case 3:
+                    v[i] = k % 2 ? 255 : 1;
+                    break;
+                default:
+                    v[i] = noise[i];
+                }
+            }
+    return v;
+}
+
+class FilterPatchwork : public ::testing::TestWithParam<std::tuple<int, int, int>> {};
+
+// The reference calls the same C library as the engine in the same process,
+// so every kernel must match exactly here.
+TEST_P(FilterPatchwork, MatchesFloat64ReferenceExactly)
+{
+    const int kind = std::get<0>(GetParam());
+    const int ch = std::get<1>(GetParam());
+    const int dw = std::get<2>(GetParam()) ? 333 : 61, dh = std::get<2>(GetParam()) ? 211 : 47;
+    const int sw = 200, sh = 150;
+    const std::vector<uint8_t> src = Patchwork(sw, sh, ch);
+    std::vector<uint8_t> expected;
+    ASSERT_TRUE(RefFilter(src, sw, sh, ch, kind, dw, dh, &expected));
+    std::vector<uint8_t> dst(static_cast<size_t>(dw) * dh * ch);
+    ASSERT_TRUE(rt::Resize8(src, sw, sh, &dst, dw, dh, ch, kind, 0x100000).ok);
+    for (size_t i = 0; i < dst.size(); ++i)
+        ASSERT_EQ(dst[i], expected[i]) << "sample " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKernels, FilterPatchwork,
+                         ::testing::Combine(::testing::Range(0, 14), ::testing::Values(1, 3, 4), ::testing::Values(0, 1)));
 
 }  // namespace
