@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "bands.h"
+#include "filter_simd.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -19,8 +20,7 @@ constexpr int32_t kMaxBlock = 64;
 constexpr int64_t kRingLimit = int64_t(64) << 20;
 constexpr int64_t kStageLimit = int64_t(16) << 20;
 constexpr int64_t kListLimit = int64_t(256) << 20;
-// Source rows converted and summed together in the horizontal pass.
-constexpr int32_t kStrip = 8;
+constexpr int32_t kStrip = kISFilterStrip;
 
 inline BYTE ClampByte(double v)
 {
@@ -68,22 +68,12 @@ inline BYTE ApplyHorizontal(const BYTE* row, const ISContributionList& list)
     return ClampByte(sum);
 }
 
-// Per destination column of a block: the list's entries, their offsets into
-// the stage, and its flat bound; `exact` lists check every result.
-struct ColumnTaps {
-    int32_t count;
-    const int32_t* offsets;
-    const ISContribution* entries;
-    double bound;
-    bool exact;
-};
-
 // The temporary of one block: horizontal results of the source rows that the
 // pending destination rows need, as doubles, in a ring of `rows` rows.
 struct Ring {
     double* data;
     int32_t rows;
-    ptrdiff_t stride;  // doubles a row, a multiple of 16
+    ptrdiff_t stride;  // doubles a row, a multiple of 32
     double* Row(int32_t r) const { return data + static_cast<ptrdiff_t>(r % rows) * stride; }
 };
 
@@ -145,7 +135,7 @@ void StageRows(const BYTE* const* rows, int32_t samples, double* stage)
 constexpr int kPairs = kStrip / 2;
 
 template <int G>
-inline void SumColumn(const double* stage, const ColumnTaps& c, int32_t k0, __m128d* acc)
+inline void SumColumn(const double* stage, const ISColumnTaps& c, int32_t k0, __m128d* acc)
 {
 #pragma GCC unroll 12
     for (int j = 0; j < kPairs * G; ++j)
@@ -162,7 +152,7 @@ inline void SumColumn(const double* stage, const ColumnTaps& c, int32_t k0, __m1
 
 // Stores the sums of SumColumn into the four rows' ring rows at `at`.
 template <int G>
-inline void StoreColumn(const __m128d* acc, const ColumnTaps& c, const double* stage, int32_t k0,
+inline void StoreColumn(const __m128d* acc, const ISColumnTaps& c, const double* stage, int32_t k0,
                         double* const* out, ptrdiff_t at)
 {
     const __m128d bound = _mm_set1_pd(c.bound);
@@ -192,7 +182,7 @@ inline void StoreColumn(const __m128d* acc, const ColumnTaps& c, const double* s
 }
 
 template <int G>
-inline void ColumnGroup(const double* stage, const ColumnTaps& c, int32_t k0, double* const* out, ptrdiff_t at)
+inline void ColumnGroup(const double* stage, const ISColumnTaps& c, int32_t k0, double* const* out, ptrdiff_t at)
 {
     __m128d acc[kPairs * G];
     SumColumn<G>(stage, c, k0, acc);
@@ -200,7 +190,7 @@ inline void ColumnGroup(const double* stage, const ColumnTaps& c, int32_t k0, do
 }
 
 // Horizontal results of the staged rows for every column of the block.
-void HorizontalStaged(const double* stage, const ColumnTaps* taps, int32_t nb, int32_t ch, double* const* out)
+void HorizontalStaged(const double* stage, const ISColumnTaps* taps, int32_t nb, int32_t ch, double* const* out)
 {
     for (int32_t b = 0; b < nb; ++b) {
         const ptrdiff_t at = static_cast<ptrdiff_t>(b) * ch;
@@ -242,10 +232,14 @@ void VerticalRow(const double* const* rows, const ISContribution* e, int32_t n, 
             mask |= _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(t, tb))) << (4 * j);
             q[j] = t;
         }
-        alignas(16) BYTE bytes[16];
-        _mm_store_si128(reinterpret_cast<__m128i*>(bytes),
-                        _mm_packus_epi16(_mm_packs_epi32(q[0], q[1]), _mm_packs_epi32(q[2], q[3])));
+        const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(q[0], q[1]), _mm_packs_epi32(q[2], q[3]));
         const int32_t m = std::min(16, count - i);
+        if (!exact && mask == 0xFFFF && m == 16) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
+            continue;
+        }
+        alignas(16) BYTE bytes[16];
+        _mm_store_si128(reinterpret_cast<__m128i*>(bytes), packed);
         if (exact || mask != 0xFFFF) {
             alignas(16) double sums[16];
             for (int j = 0; j < 8; ++j)
@@ -357,7 +351,7 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
     if (!(roomD < 2147483647.0))
         return 1;
     const int64_t room = static_cast<int64_t>(roomD);
-    auto ringStride = [ch](int64_t columns) { return (columns * ch + 15) / 16 * 16; };
+    auto ringStride = [ch](int64_t columns) { return (columns * ch + 31) / 32 * 32; };
     int32_t block = kMaxBlock;
     while (block > 1 && (ringRows * ringStride(block) * 8 > kRingLimit ||
                          room * block * static_cast<int64_t>(sizeof(ISContribution) + sizeof(int32_t)) > kListLimit))
@@ -379,7 +373,17 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
     // Rows past the image are made into this spare row and never read.
     double* spare = ringData.GetData() + ringRows * stride;
     ISContributionList lists[kMaxBlock];
-    ColumnTaps taps[kMaxBlock];
+    ISColumnTaps taps[kMaxBlock];
+#ifdef IS_FILTER_SSE2
+    void (*horizontal)(const double*, const ISColumnTaps*, int32_t, int32_t, double* const*) = HorizontalStaged;
+#endif
+    void (*vertical)(const double* const*, const ISContribution*, int32_t, double, bool, int32_t, BYTE*) = VerticalRow;
+#if IS_FILTER_AVX2
+    if (ISFilterHasAvx2()) {
+        horizontal = ISHorizontalStagedAvx2;
+        vertical = ISVerticalRowAvx2;
+    }
+#endif
     ISArray<double> stage;
 
     const int32_t total = end - first;
@@ -411,7 +415,7 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
                 for (int32_t t = 0; t < lists[b].count; ++t)
                     o[t] = (lists[b].entries[t].index - lo) * ch * kStrip;
                 const double bound = FlatBound(lists[b].entries, lists[b].count);
-                taps[b] = ColumnTaps{lists[b].count, o, lists[b].entries, bound, !(bound < 1.0)};
+                taps[b] = ISColumnTaps{lists[b].count, o, lists[b].entries, bound, !(bound < 1.0)};
             }
         }
 #endif
@@ -429,8 +433,15 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
                         srcRows[i] = m_src + static_cast<ptrdiff_t>(r) * m_srcStride + static_cast<ptrdiff_t>(lo) * ch;
                         out[i] = made + i < m_sh ? ring.Row(made + i) : spare;
                     }
+                    // The next strip's window comes from memory meanwhile.
+                    for (int32_t i = kStrip; i < 2 * kStrip && made + i < m_sh; ++i) {
+                        const BYTE* next = m_src + static_cast<ptrdiff_t>(made + i) * m_srcStride +
+                                           static_cast<ptrdiff_t>(lo) * ch;
+                        for (int64_t q = 0; q < samples; q += 64)
+                            _mm_prefetch(reinterpret_cast<const char*>(next + q), _MM_HINT_T0);
+                    }
                     StageRows(srcRows, static_cast<int32_t>(samples), stage.GetData());
-                    HorizontalStaged(stage.GetData(), taps, nb, ch, out);
+                    horizontal(stage.GetData(), taps, nb, ch, out);
                     made = stripEnd;
                     continue;
                 }
@@ -447,7 +458,7 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
             for (int32_t t = 0; t < list.count; ++t)
                 pointers[t] = ring.Row(list.entries[t].index);
             BYTE* drow = m_dst + static_cast<ptrdiff_t>(y) * m_dstStride + static_cast<ptrdiff_t>(x0) * ch;
-            VerticalRow(pointers.GetData(), list.entries, list.count, bounds[y], !(bounds[y] < 1.0), nb * ch, drow);
+            vertical(pointers.GetData(), list.entries, list.count, bounds[y], !(bounds[y] < 1.0), nb * ch, drow);
         }
 
         if (progress) {
