@@ -1,6 +1,6 @@
 // Resizing the 24 MP photo to 1920x1080 and 3840x2160, one thread, input and
-// output in memory. Operation names carry the vesko mode; implementation
-// names carry the peer kernel that stands for it:
+// output in memory. Operation names carry the vesko mode (mode17, mode8,
+// mode13); implementation names carry the peer kernel that stands for it:
 //   bicubic (mode 17, 4x4 taps): vips_affine with the bicubic interpolator,
 //     ImageMagick's interpolative resize with Catmull-Rom interpolation;
 //   lanczos3 (kernel 8): vips_reduce lanczos3, ImageMagick's resize, Lanczos;
@@ -121,7 +121,7 @@ int Register()
     for (const TargetSize& s : sizes) {
         for (const ResizeCase& c : kCases) {
             const std::string op = "resize_24mp_to_" + std::to_string(s.width) + "x" + std::to_string(s.height) +
-                                   "_" + c.operation + "/";
+                                   "_mode" + std::to_string(c.mode) + "_" + c.operation + "/";
             const bool bicubic = c.mode == 17;
             const std::string vipsName = bicubic ? "vips_affine-bicubic"
                                                  : std::string("vips_reduce-") +
