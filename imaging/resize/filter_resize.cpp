@@ -14,8 +14,8 @@
 
 namespace {
 
-// Blocks of destination columns share one temporary; their sums are the
-// same as column by column.
+// Blocks of up to 64 destination columns share one ring of horizontal
+// results; every sum keeps the one-column order, so the results are the same.
 constexpr int32_t kMaxBlock = 64;
 constexpr int64_t kRingLimit = int64_t(64) << 20;
 constexpr int64_t kStageLimit = int64_t(16) << 20;
@@ -371,9 +371,9 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
     ringData.Fill(0.0);
     const Ring ring{ringData.GetData(), static_cast<int32_t>(ringRows), static_cast<ptrdiff_t>(stride)};
     // Rows past the image are made into this spare row and never read.
-    double* spare = ringData.GetData() + ringRows * stride;
+    [[maybe_unused]] double* spare = ringData.GetData() + ringRows * stride;
     ISContributionList lists[kMaxBlock];
-    ISColumnTaps taps[kMaxBlock];
+    [[maybe_unused]] ISColumnTaps taps[kMaxBlock];
 #ifdef IS_FILTER_SSE2
     void (*horizontal)(const double*, const ISColumnTaps*, int32_t, int32_t, double* const*) = HorizontalStaged;
 #endif
@@ -404,9 +404,10 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
                 hi = std::max(hi, lists[b].entries[t].index);
             }
         }
-        // The block's source window, staged four rows at a time when it fits.
-        const int64_t samples = (static_cast<int64_t>(hi) - lo + 1) * ch;
-        bool staged = false;
+        // The block's source window, staged a strip of rows at a time when it
+        // fits; otherwise each sample is summed straight from the source.
+        [[maybe_unused]] const int64_t samples = (static_cast<int64_t>(hi) - lo + 1) * ch;
+        [[maybe_unused]] bool staged = false;
 #ifdef IS_FILTER_SSE2
         staged = samples * kStrip * 8 <= kStageLimit && stage.Resize(static_cast<int32_t>(samples * kStrip));
         if (staged) {
