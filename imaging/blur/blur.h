@@ -88,7 +88,9 @@ struct ISDericheCoefficients {
 
     void Compute(Real sigma);
     // Filters one line of n >= 1 values; the borders repeat the end samples.
-    // causal and anticausal hold n values each.
+    // causal and anticausal hold n values each. The blur itself runs many
+    // lines at once with these operations in this order, so this scalar
+    // version is the reference it must match exactly.
     void FilterLine(const Real* x, int32_t n, Real* causal, Real* anticausal) const;
 };
 
