@@ -52,22 +52,41 @@ BOOL UnsharpMask(const T* src, T* dst, const ISBlurGeometry& g, int32_t threshol
                 table[b * 256 + o] = BYTE(Sharpen(o, b, limit, amount, 255));
     }
 
+    // Row by row over every processed channel at once. The rows of the
+    // channels are still numbered k = 0, 1, 2, ... (a row of the m processed
+    // channels is k = m * y .. m * y + m - 1), so the polls come in the same
+    // order with the same values as channel by channel.
     const uint32_t channels = g.channels;
-    int64_t k = 0;
-    for (uint32_t c = 0; c < channels; ++c) {
-        if (!(flags & (1u << c)))
-            continue;
-        for (uint32_t y = 0; y < g.height; ++y, ++k) {
-            const T* in = src + y * g.srcStride + c;
-            T* out = dst + y * g.dstStride + c;
-            for (uint32_t x = 0; x < g.width; ++x) {
-                const size_t i = size_t(x) * channels;
-                if constexpr (sizeof(T) == 1)
-                    out[i] = table[out[i] * 256u + in[i]];
-                else
-                    out[i] = T(Sharpen(in[i], out[i], limit, amount, maximum));
+    uint32_t processed[8];
+    uint32_t m = 0;
+    for (uint32_t c = 0; c < channels; ++c)
+        if (flags & (1u << c))
+            processed[m++] = c;
+    const bool whole = m == channels;
+    const size_t rowLength = size_t(g.width) * channels;
+    for (uint32_t y = 0; y < g.height; ++y) {
+        const T* in = src + y * g.srcStride;
+        T* out = dst + y * g.dstStride;
+        if constexpr (sizeof(T) == 1) {
+            const BYTE* t = table.GetData();
+            if (whole) {
+                for (size_t i = 0; i < rowLength; ++i)
+                    out[i] = t[out[i] * 256u + in[i]];
+            } else {
+                for (size_t i = 0; i < rowLength; i += channels)
+                    for (uint32_t j = 0; j < m; ++j)
+                        out[i + processed[j]] = t[out[i + processed[j]] * 256u + in[i + processed[j]]];
             }
-            if (hasProgress && k % 3 == 0 && ISCallProgress(int32_t(k / channels), int32_t(g.height))) {
+        } else {
+            for (size_t i = 0; i < rowLength; i += channels)
+                for (uint32_t j = 0; j < m; ++j) {
+                    const size_t at = i + processed[j];
+                    out[at] = T(Sharpen(in[at], out[at], limit, amount, maximum));
+                }
+        }
+        for (uint32_t j = 0; hasProgress && j < m; ++j) {
+            const int64_t k = int64_t(m) * y + j;
+            if (k % 3 == 0 && ISCallProgress(int32_t(k / channels), int32_t(g.height))) {
                 *status = 14;
                 return FALSE;
             }

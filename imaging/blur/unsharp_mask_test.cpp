@@ -85,6 +85,39 @@ INSTANTIATE_TEST_SUITE_P(Table, UnsharpMask,
                          ::testing::Combine(::testing::Values(-2, 0, 5, -1), ::testing::Values(1.0, 0.0, 2.5, -0.7, 300.0),
                                             ::testing::Values(0.5, 2.0), ::testing::Bool()));
 
+// Channels are independent: a masked channel comes out as with every channel
+// processed, and a channel outside the mask keeps what dst held.
+using MaskCase = std::tuple<int, uint32_t, double, bool>;  // channels, mask, sigma, 16-bit
+class UnsharpMaskChannels : public ::testing::TestWithParam<MaskCase> {};
+
+template <typename T>
+void CheckChannelMask(int ch, uint32_t mask, double sigma)
+{
+    const int w = 45, h = 23;
+    const uint32_t maximum = sizeof(T) == 1 ? 255 : 65535;
+    const uint32_t wide = sizeof(T) == 1 ? 0 : 0x200;
+    const std::vector<T> src = bt::RandomSamples<T>(size_t(w) * h * ch, maximum + 1, 4);
+    std::vector<T> all(src.size()), some(src.size(), T(0x3C));
+    ASSERT_TRUE(is5_UnsharpMaskImage(src.data(), w, h, ch, w * ch, all.data(), w * ch, 3, 1.5, sigma,
+                                     ((1u << ch) - 1) | wide));
+    ASSERT_TRUE(is5_UnsharpMaskImage(src.data(), w, h, ch, w * ch, some.data(), w * ch, 3, 1.5, sigma, mask | wide));
+    for (size_t i = 0; i < src.size(); ++i)
+        ASSERT_EQ((mask >> (i % ch)) & 1 ? all[i] : T(0x3C), some[i]) << "sample " << i;
+}
+
+TEST_P(UnsharpMaskChannels, MaskedChannelsAsIfAllWereProcessedOthersUntouched)
+{
+    const auto [ch, mask, sigma, wide] = GetParam();
+    if (wide)
+        CheckChannelMask<uint16_t>(ch, mask, sigma);
+    else
+        CheckChannelMask<uint8_t>(ch, mask, sigma);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, UnsharpMaskChannels,
+                         ::testing::Combine(::testing::Values(3, 4), ::testing::Values(5u, 2u, 0u),
+                                            ::testing::Values(0.5, 2.0, 6.0), ::testing::Bool()));
+
 TEST(UnsharpMaskArguments, SameBufferIsRejected)
 {
     std::vector<uint8_t> image = bt::RandomSamples<uint8_t>(8 * 8 * 3, 256, 1);
