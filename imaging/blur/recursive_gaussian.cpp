@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include <emmintrin.h>
+
 #include "../core/frame.h"
 #include "blur.h"
 
@@ -134,6 +136,29 @@ void TruncateLanes(const Real* from, int64_t n, Real low, Real high, int32_t* to
         v = v > lo ? v : lo;  // NaN fails the test and becomes low
         v = v >= hi ? hi : v;
         *reinterpret_cast<I*>(to + i) = __builtin_convertvector(v, I);
+    }
+}
+
+// Stores n values (a multiple of 16) already clamped to the sample range.
+void StoreSamples(const int32_t* from, BYTE* to, int64_t n)
+{
+    for (int64_t i = 0; i < n; i += 16) {
+        const __m128i* v = reinterpret_cast<const __m128i*>(from + i);
+        const __m128i low = _mm_packs_epi32(_mm_load_si128(v), _mm_load_si128(v + 1));
+        const __m128i high = _mm_packs_epi32(_mm_load_si128(v + 2), _mm_load_si128(v + 3));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_packus_epi16(low, high));
+    }
+}
+
+void StoreSamples(const int32_t* from, uint16_t* to, int64_t n)
+{
+    // Signed packing is exact once the range is moved down by 32768.
+    const __m128i bias = _mm_set1_epi32(32768), flip = _mm_set1_epi16(-32768);
+    for (int64_t i = 0; i < n; i += 8) {
+        const __m128i* v = reinterpret_cast<const __m128i*>(from + i);
+        const __m128i packed =
+            _mm_packs_epi32(_mm_sub_epi32(_mm_load_si128(v), bias), _mm_sub_epi32(_mm_load_si128(v + 1), bias));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_xor_si128(packed, flip));
     }
 }
 
@@ -355,8 +380,7 @@ int32_t RecursivePasses(const T* src, T* dst, const ISBlurGeometry& g, double si
                 for (int64_t i = 0; i < count; i += 64 / int64_t(sizeof(T)))
                     __builtin_prefetch(out - kAhead * g.dstStride + i, 1);
             if (all) {
-                for (int64_t i = 0; i < K; ++i)
-                    out[i] = T(whole[i]);
+                StoreSamples(whole, out, K);
             } else {
                 for (int64_t i = 0; i < count; ++i)
                     if (written[i])
