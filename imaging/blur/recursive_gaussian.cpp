@@ -6,7 +6,9 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
 
 #include "../core/frame.h"
 #include "blur.h"
@@ -140,6 +142,7 @@ void TruncateLanes(const Real* from, int64_t n, Real low, Real high, int32_t* to
 }
 
 // Stores n values (a multiple of 16) already clamped to the sample range.
+#if defined(__SSE2__)
 void StoreSamples(const int32_t* from, BYTE* to, int64_t n)
 {
     for (int64_t i = 0; i < n; i += 16) {
@@ -161,6 +164,14 @@ void StoreSamples(const int32_t* from, uint16_t* to, int64_t n)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_xor_si128(packed, flip));
     }
 }
+#else
+template <typename T>
+void StoreSamples(const int32_t* from, T* to, int64_t n)
+{
+    for (int64_t i = 0; i < n; ++i)
+        to[i] = T(from[i]);
+}
+#endif
 
 // Filters `width` lines side by side (a multiple of the lanes), fed step by
 // step by the caller. x and y are arrays of rows of `width` values; row s + 4
