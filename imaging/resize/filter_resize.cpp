@@ -14,8 +14,9 @@
 
 namespace {
 
-// Blocks of up to 64 destination columns share one ring of horizontal
-// results; every sum keeps the one-column order, so the results are the same.
+// Blocks of destination columns (64 while progress is reported) share one
+// ring of horizontal results; every sum keeps the one-column order, so the
+// results are the same.
 constexpr int32_t kMaxBlock = 64;
 constexpr int64_t kRingLimit = int64_t(64) << 20;
 constexpr int64_t kStageLimit = int64_t(16) << 20;
@@ -352,7 +353,20 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
         return 1;
     const int64_t room = static_cast<int64_t>(roomD);
     auto ringStride = [ch](int64_t columns) { return (columns * ch + 31) / 32 * 32; };
+    // Without progress reports nobody sees the order of the columns, so the
+    // whole band is one block when its ring and staged window stay small:
+    // then the source is read row after row, once.
+    auto stageBytes = [&](int64_t columns) {
+        return (static_cast<int64_t>(static_cast<double>(columns) / sx) + room + 2) * ch * kStrip * 8;
+    };
     int32_t block = kMaxBlock;
+    if (!progress && end - first > kMaxBlock) {
+        block = end - first;
+        while (block > kMaxBlock &&
+               (ringRows * ringStride(block) * 8 > kRingLimit / 4 || stageBytes(block) > kStageLimit / 4 ||
+                room * block * static_cast<int64_t>(sizeof(ISContribution) + sizeof(int32_t)) > kListLimit / 4))
+            block = std::max(kMaxBlock, block / 2);
+    }
     while (block > 1 && (ringRows * ringStride(block) * 8 > kRingLimit ||
                          room * block * static_cast<int64_t>(sizeof(ISContribution) + sizeof(int32_t)) > kListLimit))
         block /= 2;
@@ -372,8 +386,10 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
     const Ring ring{ringData.GetData(), static_cast<int32_t>(ringRows), static_cast<ptrdiff_t>(stride)};
     // Rows past the image are made into this spare row and never read.
     [[maybe_unused]] double* spare = ringData.GetData() + ringRows * stride;
-    ISContributionList lists[kMaxBlock];
-    [[maybe_unused]] ISColumnTaps taps[kMaxBlock];
+    ISArray<ISContributionList> lists;
+    ISArray<ISColumnTaps> taps;
+    if (!lists.Resize(block) || !taps.Resize(block))
+        return 1;
 #ifdef IS_FILTER_SSE2
     void (*horizontal)(const double*, const ISColumnTaps*, int32_t, int32_t, double* const*) = HorizontalStaged;
 #endif
@@ -442,7 +458,7 @@ int32_t CISFilterResize::ColumnLoop(int32_t first, int32_t end, const ISKernel& 
                             _mm_prefetch(reinterpret_cast<const char*>(next + q), _MM_HINT_T0);
                     }
                     StageRows(srcRows, static_cast<int32_t>(samples), stage.GetData());
-                    horizontal(stage.GetData(), taps, nb, ch, out);
+                    horizontal(stage.GetData(), taps.GetData(), nb, ch, out);
                     made = stripEnd;
                     continue;
                 }

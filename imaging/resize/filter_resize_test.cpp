@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "imaging/core/frame.h"
 #include "resize_test_util.h"
 
 namespace {
@@ -276,5 +277,35 @@ TEST_P(FilterPatchwork, MatchesFloat64ReferenceExactly)
 
 INSTANTIATE_TEST_SUITE_P(AllKernels, FilterPatchwork,
                          ::testing::Combine(::testing::Range(0, 14), ::testing::Values(1, 3, 4), ::testing::Values(0, 1)));
+
+int g_reports = 0;
+BOOL CountReport(int32_t, int32_t, void*)
+{
+    ++g_reports;
+    return TRUE;
+}
+
+class FilterProgress : public ::testing::TestWithParam<int> {};
+
+// Reporting progress works through 64-column blocks, one report a column; the
+// pixels are those of a run without reports.
+TEST_P(FilterProgress, ReportsEveryColumnAndKeepsThePixels)
+{
+    const int kind = GetParam();
+    const int sw = 300, sh = 50, dw = 200, dh = 37, ch = 3;
+    const std::vector<uint8_t> src = Patchwork(sw, sh, ch);
+    std::vector<uint8_t> expected;
+    ASSERT_TRUE(RefFilter(src, sw, sh, ch, kind, dw, dh, &expected));
+    std::vector<uint8_t> dst(expected.size());
+    g_reports = 0;
+    ISSetCallback(CountReport, nullptr);
+    const rt::Result r = rt::Resize8(src, sw, sh, &dst, dw, dh, ch, kind, 0x100000);
+    ISSetCallback(nullptr, nullptr);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(g_reports, dw);
+    EXPECT_EQ(dst, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kernels, FilterProgress, ::testing::Values(0, 1, 8, 13));
 
 }  // namespace
