@@ -173,6 +173,45 @@ void StoreSamples(const int32_t* from, T* to, int64_t n)
 }
 #endif
 
+// to[i] = Real(from[i]) for i < n.
+template <typename Real, typename T>
+void WidenRow(const T* from, Real* to, int64_t n)
+{
+    int64_t i = 0;
+#if defined(__SSE2__)
+    constexpr int64_t step = 16 / int64_t(sizeof(T));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + step <= n; i += step) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+        // Into 32-bit integers, four at a time.
+        __m128i q[4];
+        int quads = 2;
+        if constexpr (sizeof(T) == 1) {
+            const __m128i low = _mm_unpacklo_epi8(v, zero), high = _mm_unpackhi_epi8(v, zero);
+            q[0] = _mm_unpacklo_epi16(low, zero);
+            q[1] = _mm_unpackhi_epi16(low, zero);
+            q[2] = _mm_unpacklo_epi16(high, zero);
+            q[3] = _mm_unpackhi_epi16(high, zero);
+            quads = 4;
+        } else {
+            q[0] = _mm_unpacklo_epi16(v, zero);
+            q[1] = _mm_unpackhi_epi16(v, zero);
+        }
+        for (int j = 0; j < quads; ++j) {
+            if constexpr (sizeof(Real) == 4) {
+                _mm_storeu_ps(reinterpret_cast<float*>(to + i + 4 * j), _mm_cvtepi32_ps(q[j]));
+            } else {
+                _mm_storeu_pd(reinterpret_cast<double*>(to + i + 4 * j), _mm_cvtepi32_pd(q[j]));
+                _mm_storeu_pd(reinterpret_cast<double*>(to + i + 4 * j + 2),
+                              _mm_cvtepi32_pd(_mm_shuffle_epi32(q[j], 0x0E)));
+            }
+        }
+    }
+#endif
+    for (; i < n; ++i)
+        to[i] = Real(from[i]);
+}
+
 // Filters `width` lines side by side (a multiple of the lanes), fed step by
 // step by the caller. x and y are arrays of rows of `width` values; row s + 4
 // holds step s, rows 0-3 stand for the steps before the line.
@@ -321,16 +360,23 @@ int32_t RecursivePasses(const T* src, T* dst, const ISBlurGeometry& g, double si
     const Real interLow = Real(std::numeric_limits<Inter>::min());
     const Real interHigh = Real(std::numeric_limits<Inter>::max());
 
+    // The group's rows widened to Real, and its results before they go to
+    // the strips: both read and written row by row.
+    ISAlignedLanes<Real> widened;
+    ISArray<Inter> narrowed;
+    if (!widened.Resize(groupRows * rowLength) || !narrowed.Resize(int32_t(groupRows * rowLength)))
+        return 1;
     ISLaneFilter<Real> rows(k, G, ring.data);
     for (int64_t top = 0; top < h; top += groupRows) {
         const int64_t count = h - top < groupRows ? h - top : groupRows;
+        for (int64_t r = 0; r < count; ++r)
+            WidenRow(src + (top + r) * g.srcStride, widened.data + r * rowLength, rowLength);
         const auto load = [&](int64_t x) {
             Real* to = xr + (x + 4) * G;
-            for (int64_t r = 0; r < count; ++r) {
-                const T* from = src + (top + r) * g.srcStride + x * channels;
+            const Real* from = widened.data + x * channels;
+            for (int64_t r = 0; r < count; ++r, to += channels, from += rowLength)
                 for (int64_t c = 0; c < channels; ++c)
-                    to[r * channels + c] = Real(from[c]);
-            }
+                    to[c] = from[c];
         };
         load(0);
         rows.Start(xr, yr);
@@ -343,13 +389,16 @@ int32_t RecursivePasses(const T* src, T* dst, const ISBlurGeometry& g, double si
         for (int64_t x = w - 1; x >= 0; --x) {
             rows.Anticausal(xr, yr, x + 4);
             TruncateLanes(yr + (x + 4) * G, G, interLow, interHigh, whole);
-            for (int64_t c = 0; c < channels; ++c) {
-                const int64_t j = x * channels + c;
-                Inter* out = inter + j / K * stripSize + top * K + j % K;
-                for (int64_t r = 0; r < count; ++r)
-                    out[r * K] = Inter(whole[r * channels + c]);
-            }
+            const int32_t* from = whole;
+            Inter* to = narrowed.GetData() + x * channels;
+            for (int64_t r = 0; r < count; ++r, from += channels, to += rowLength)
+                for (int64_t c = 0; c < channels; ++c)
+                    to[c] = Inter(from[c]);
         }
+        for (int64_t r = 0; r < count; ++r)
+            for (int64_t left = 0; left < rowLength; left += K)
+                std::memcpy(inter + left * h + (top + r) * K, narrowed.GetData() + r * rowLength + left,
+                            size_t(rowLength - left < K ? rowLength - left : K) * sizeof(Inter));
     }
     for (int64_t c = 0; c < channels; ++c)
         if (hasProgress && (flags & (1u << c)) && ISCallProgress(int32_t(c), int32_t(2 * channels)))
