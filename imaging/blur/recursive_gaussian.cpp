@@ -124,23 +124,6 @@ typename ISLanes<Real>::V Splat(Real value)
     return v;
 }
 
-// Truncation toward zero that saturates at low and high instead of
-// overflowing (NaN gives low), on n values (a multiple of the lanes).
-template <typename Real>
-void TruncateLanes(const Real* from, int64_t n, Real low, Real high, int32_t* to)
-{
-    typedef typename ISLanes<Real>::V V;
-    typedef typename ISLanes<Real>::I I;
-    constexpr int64_t P = int64_t(sizeof(V) / sizeof(Real));
-    const V lo = Splat(low), hi = Splat(high);
-    for (int64_t i = 0; i < n; i += P) {
-        V v = *reinterpret_cast<const V*>(from + i);
-        v = v > lo ? v : lo;  // NaN fails the test and becomes low
-        v = v >= hi ? hi : v;
-        *reinterpret_cast<I*>(to + i) = __builtin_convertvector(v, I);
-    }
-}
-
 // Stores n values (a multiple of 16) already clamped to the sample range.
 #if defined(__SSE2__)
 void StoreSamples(const int32_t* from, BYTE* to, int64_t n)
@@ -266,21 +249,29 @@ public:
             m_r[0][i] = m_r[1][i] = m_r[2][i] = m_r[3][i] = m_k.Ga * last[i];
     }
 
-    // Adds the anticausal output of step s (from x rows s+1..s+4 and the
-    // four later outputs) to y row s; call for s from n + 3 down to 4.
-    void Anticausal(const Real* x, Real* y, int64_t s)
+    // The output of step s: y row s plus the anticausal output (from x rows
+    // s+1..s+4 and the four later outputs), truncated toward zero and
+    // saturated at low and high (NaN gives low), into `out`. Call for s from
+    // n + 3 down to 4.
+    void Anticausal(const Real* x, const Real* y, int64_t s, Real low, Real high, int32_t* out)
     {
+        typedef typename ISLanes<Real>::I I;
         const Real m1 = m_k.M[1], m2 = m_k.M[2], m3 = m_k.M[3], m4 = m_k.M[4];
         const Real a1 = m_k.DA[1], a2 = m_k.DA[2], a3 = m_k.DA[3], a4 = m_k.DA[4];
+        const V lo = Splat(low), hi = Splat(high);
         const int64_t r = m_row;
         const V* x1 = Row(x, s + 1);
-        V* y0 = Row(y, s);
+        const V* y0 = Row(y, s);
+        I* to = reinterpret_cast<I*>(out);
         V *r1 = m_r[0], *r2 = m_r[1], *r3 = m_r[2], *r4 = m_r[3];
         for (int64_t i = 0; i < r; ++i) {
             const V a = m1 * x1[i] + m2 * x1[i + r] + m3 * x1[i + 2 * r] + m4 * x1[i + 3 * r] - a1 * r1[i] -
                         a2 * r2[i] - a3 * r3[i] - a4 * r4[i];
             r4[i] = a;  // the oldest output's row takes the newest
-            y0[i] = y0[i] + a;
+            V v = y0[i] + a;
+            v = v > lo ? v : lo;
+            v = v >= hi ? hi : v;
+            to[i] = __builtin_convertvector(v, I);
         }
         m_r[3] = r3;
         m_r[2] = r2;
@@ -387,8 +378,7 @@ int32_t RecursivePasses(const T* src, T* dst, const ISBlurGeometry& g, double si
         }
         rows.StartBack(xr, w);
         for (int64_t x = w - 1; x >= 0; --x) {
-            rows.Anticausal(xr, yr, x + 4);
-            TruncateLanes(yr + (x + 4) * G, G, interLow, interHigh, whole);
+            rows.Anticausal(xr, yr, x + 4, interLow, interHigh, whole);
             const int32_t* from = whole;
             Inter* to = narrowed.GetData() + x * channels;
             for (int64_t r = 0; r < count; ++r, from += channels, to += rowLength)
@@ -433,8 +423,7 @@ int32_t RecursivePasses(const T* src, T* dst, const ISBlurGeometry& g, double si
         }
         columns.StartBack(xc, h);
         for (int64_t y = h - 1; y >= 0; --y) {
-            columns.Anticausal(xc, yc, y + 4);
-            TruncateLanes(yc + (y + 4) * K, K, Real(0), Real(maximum), whole);
+            columns.Anticausal(xc, yc, y + 4, Real(0), Real(maximum), whole);
             T* out = dst + y * g.dstStride + left;
             if (y >= kAhead)
                 for (int64_t i = 0; i < count; i += 64 / int64_t(sizeof(T)))
