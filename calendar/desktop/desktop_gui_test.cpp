@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,25 @@ protected:
                   ERROR_SUCCESS);
         RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value, (DWORD)strlen(value) + 1);
         RegCloseKey(key);
+    }
+
+    // Every value of the settings key, name and data.
+    std::map<std::string, std::vector<BYTE>> AllValues()
+    {
+        std::map<std::string, std::vector<BYTE>> values;
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return values;
+        for (DWORD i = 0;; i++) {
+            char name[256];
+            BYTE data[4096];
+            DWORD nameSize = sizeof(name), dataSize = sizeof(data), type = 0;
+            if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS)
+                break;
+            values[name].assign(data, data + dataSize);
+        }
+        RegCloseKey(key);
+        return values;
     }
 
     std::string GetText(const char* name)
@@ -472,8 +492,10 @@ TEST_F(Desktop, DraggingTheGridFreesItFromTheCentre)
     GetWindowRect(calendar, &r0);
     int w = r0.right - r0.left, h = r0.bottom - r0.top;
 
+    std::map<std::string, std::vector<BYTE>> before = AllValues();
     Click(calendar);
     EXPECT_EQ(GetText("KalenderXY"), "(none)");
+    EXPECT_TRUE(AllValues() == before);
 
     Drag(calendar, 60, -50);
     RECT r1;

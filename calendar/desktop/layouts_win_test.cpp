@@ -308,6 +308,13 @@ TEST(Layout3, ThreeMonthsAroundJanuaryWithTheirHolidays)
         CellOfDay(day, 1, 2027, 0, &row, &column);
         EXPECT_GT(Count(p, jan.Cell(row, column), IsRed), 20) << day;
     }
+    // February below January, which needs five rows too; its 1st, a Monday,
+    // opens row 2 of the 28-day month.
+    Grid feb = dec;
+    feb.top = 16 * dec.rh;
+    EXPECT_GT(Count(p, {0, feb.top, p.width, feb.top + feb.rh}, IsWhite), 100);
+    EXPECT_GT(Count(p, feb.Cell(1, 0), IsWhite), 20);
+    EXPECT_EQ(Count(p, {0, feb.Cell(0, 0).y0, p.width, feb.Cell(0, 0).y1}, IsNotKey), 0);
     CellOfDay(13, 1, 2027, 0, &row, &column);
     Box today = jan.Cell(row, column);
     EXPECT_GT(Count(p, today, IsYellow), 100);
