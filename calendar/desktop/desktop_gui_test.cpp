@@ -230,20 +230,21 @@ uint32_t BigEndian32(const std::vector<uint8_t>& b, size_t at)
 
 // Wine's X window of a top-level window, saved by xwd and read back; only
 // 32-bit windows (Wine gives layered windows an ARGB visual) are accepted.
-bool ReadXWindow(HWND window, const std::string& path, XWindowImage* image)
+// Returns what went wrong, or an empty text.
+std::string ReadXWindow(HWND window, const std::string& path, XWindowImage* image)
 {
     HANDLE id = GetPropA(window, "__wine_x11_whole_window");
     if (!id)
-        return false;
+        return "the window has no X window";
     char hex[32];
     snprintf(hex, sizeof(hex), "0x%lx", (unsigned long)(uintptr_t)id);
     DeleteFileA(path.c_str());
     std::string hostOut = path.rfind("Z:", 0) == 0 ? path.substr(2) : path;
     if (vt::RunHost("/usr/bin/xwd", {"-id", hex, "-silent", "-out", hostOut}) != 0)
-        return false;
+        return "xwd did not start";
     // Wine does not wait for a Unix child: wait until the whole image is there.
     std::vector<uint8_t> b;
-    for (int i = 0; i < 200; i++, Sleep(50)) {
+    for (int i = 0; i < 600; i++, Sleep(50)) {
         if (!vt::ReadFileBytes(path, &b) || b.size() < 100)
             continue;
         uint32_t headerSize = BigEndian32(b, 0), depth = BigEndian32(b, 12), width = BigEndian32(b, 16),
@@ -251,7 +252,8 @@ bool ReadXWindow(HWND window, const std::string& path, XWindowImage* image)
                  bytesPerLine = BigEndian32(b, 48), colours = BigEndian32(b, 76);
         if (depth != 32 || bitsPerPixel != 32 || byteOrder != 0 || width > 4096 || height > 4096 ||
             bytesPerLine < width * 4 || headerSize < 100 || colours > 4096)
-            return false;
+            return "X window " + std::string(hex) + " of depth " + std::to_string(depth) + ", " +
+                   std::to_string(bitsPerPixel) + " bits a pixel";
         size_t start = (size_t)headerSize + (size_t)colours * 12;
         if (b.size() < start + (size_t)bytesPerLine * height)
             continue;
@@ -261,11 +263,13 @@ bool ReadXWindow(HWND window, const std::string& path, XWindowImage* image)
         for (uint32_t y = 0; y < height; y++)
             for (uint32_t x = 0; x < width; x++) {
                 const uint8_t* q = &b[start + (size_t)y * bytesPerLine + (size_t)x * 4];
-                image->pixels[(size_t)y * width + x] = (uint32_t)q[3] << 24 | (uint32_t)q[2] << 16 | (uint32_t)q[1] << 8 | q[0];
+                image->pixels[(size_t)y * width + x] =
+                    (uint32_t)q[3] << 24 | (uint32_t)q[2] << 16 | (uint32_t)q[1] << 8 | q[0];
             }
-        return true;
+        return "";
     }
-    return false;
+    return "no whole image of X window " + std::string(hex) + " from xwd in 30 s (" + std::to_string(b.size()) +
+           " bytes)";
 }
 
 // The calendar as the program builds it for fresh settings with layout 2 and
@@ -363,7 +367,7 @@ TEST_F(Desktop, CalendarAndClockShowOnTheDesktopAsBuilt)
     // desktop alike; without the Composite extension the window shows black
     // altogether. So the screen is checked above for the non-key pixels only.
     XWindowImage own;
-    ASSERT_TRUE(ReadXWindow(calendar, vt::BuildPath("screenshots/desktop_calendar_window.xwd"), &own));
+    ASSERT_EQ(ReadXWindow(calendar, vt::BuildPath("screenshots/desktop_calendar_window.xwd"), &own), "");
     ASSERT_EQ(own.width, width);
     ASSERT_EQ(own.height, height);
     int transparentKeys = 0, keys = 0, asBuilt = 0;
