@@ -321,8 +321,9 @@ int32_t RecursivePasses(const T* src, T* dst, const ISBlurGeometry& g, double si
     const int64_t w = g.width, h = g.height, channels = kChannels ? kChannels : g.channels;
     const int64_t rowLength = w * channels;
     // About eight registers of rows: enough independent lanes to hide the
-    // recurrence's latency.
-    const int64_t groupRows = (8 * P + channels - 1) / channels;
+    // recurrence's latency; never more rows than the image has.
+    const int64_t wanted = (8 * P + channels - 1) / channels;
+    const int64_t groupRows = wanted < h ? wanted : h;
     const int64_t G = (groupRows * channels + P - 1) / P * P;  // lanes per row group
 
     const int64_t strips = (rowLength + K - 1) / K;
