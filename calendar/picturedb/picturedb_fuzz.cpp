@@ -1,7 +1,7 @@
 // Runs the record codec and every database function over an in-memory
-// "bilder.dat" made of the input, with one chosen step failing: nothing may
-// crash, a failed rewrite leaves the file byte-identical, no work file or
-// handle stays behind.
+// "bilder.dat" made of the input (its last three bytes choose the operations
+// and the step that fails): nothing may crash, a failed rewrite leaves the
+// file byte-identical, no work file or handle stays behind.
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -31,10 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 3 || size > (1u << 16))
         return 0;
-    const int builtinCount = data[0] % 16;
-    const int failAt = data[1];
-    const uint8_t operations = data[2];
-    std::vector<uint8_t> file(data + 3, data + size);
+    // The last three bytes say what to do; everything before them is the
+    // file, so a "bilder.dat" with three bytes appended seeds it unchanged.
+    const uint8_t* controls = data + size - 3;
+    const int builtinCount = controls[0] % 16;
+    const int failAt = controls[1];
+    const uint8_t operations = controls[2];
+    std::vector<uint8_t> file(data, controls);
 
     // The codec on every whole record, both formats.
     for (size_t at = 0; at + PICTURE_RECORD_SIZE <= file.size(); at += PICTURE_RECORD_SIZE) {
@@ -87,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         CheckClean(&fs);
     }
     if (operations & 0x80) {
-        WritePictureRecordIn(ops, kDb, &record, (int)(int8_t)data[0] % 4);
+        WritePictureRecordIn(ops, kDb, &record, (int)(int8_t)controls[0] % 4);
         CheckClean(&fs);
     }
     FreeMemoryPictureFiles(&fs);

@@ -62,7 +62,7 @@ void* CISBmpReader::ReadDIB()
     // the uncompressed picture as the DIB builders size it.
     const uint64_t rowBytes = ISBmpRowBytes(m_width, bits);
     uint64_t blockBytes = 0;
-    if (!ISBmpSizeWithin(rowBytes, m_height, kBmpInfoHeaderBytes + table, kISMaxAlloc, &blockBytes)) {
+    if (!ISBmpSizeWithin(rowBytes, m_height, kBmpInfoHeaderBytes + table, ISMaxAlloc(), &blockBytes)) {
         Fail(1);
         return nullptr;
     }
@@ -81,7 +81,7 @@ void* CISBmpReader::ReadDIB()
     const int64_t fileRest = int64_t(sourceSize) - m_start - kBmpFileHeaderBytes;
     if (fileRest > 0 && uint64_t(fileRest) > blockBytes)
         blockBytes = uint64_t(fileRest);
-    if (blockBytes > kISMaxAlloc || !m_out.Alloc(blockBytes)) {
+    if (blockBytes > ISMaxAlloc() || !m_out.Alloc(blockBytes)) {
         Fail(1);
         return nullptr;
     }
@@ -131,7 +131,7 @@ void* CISBmpReader::ReadCoreDIB()
     }
     const uint64_t rowBytes = ISBmpRowBytes(m_width, bits);
     uint64_t blockBytes = 0;
-    if (!ISBmpSizeWithin(rowBytes, m_height, kBmpInfoHeaderBytes + 4ull * entries, kISMaxAlloc, &blockBytes) ||
+    if (!ISBmpSizeWithin(rowBytes, m_height, kBmpInfoHeaderBytes + 4ull * entries, ISMaxAlloc(), &blockBytes) ||
         !m_out.Alloc(blockBytes)) {
         Fail(1);
         return nullptr;

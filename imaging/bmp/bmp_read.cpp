@@ -100,7 +100,7 @@ bool CISBmpReader::Allocate(uint64_t rowBytes, uint32_t rows)
 {
     m_outRow = rowBytes;
     uint64_t total = 0;
-    if (!ISBmpSizeWithin(rowBytes, rows, 0, kISMaxAlloc, &total) || !m_out.Alloc(total))
+    if (!ISBmpSizeWithin(rowBytes, rows, 0, ISMaxAlloc(), &total) || !m_out.Alloc(total))
         return Fail(1);
     return true;
 }

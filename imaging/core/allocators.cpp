@@ -1,10 +1,21 @@
 // Output and internal allocators.
+#include <atomic>
+
 #include "buffers.h"
 #include "frame.h"
 
 namespace {
-bool WithinLimit(uint64_t bytes) { return bytes != 0 && bytes <= kISMaxAlloc; }
+std::atomic<uint64_t> gMaxAlloc{kISMaxAlloc};
+
+bool WithinLimit(uint64_t bytes) { return bytes != 0 && bytes <= ISMaxAlloc(); }
 }  // namespace
+
+uint64_t ISMaxAlloc() { return gMaxAlloc.load(std::memory_order_relaxed); }
+
+void ISSetMaxAlloc(uint64_t bytes)
+{
+    gMaxAlloc.store(bytes == 0 || bytes > kISMaxAlloc ? kISMaxAlloc : bytes, std::memory_order_relaxed);
+}
 
 BOOL CISOutBufAllocator::Alloc(uint64_t bytes)
 {

@@ -10,6 +10,14 @@
 // The largest block the allocators ask for.
 constexpr uint64_t kISMaxAlloc = 2147348478u;
 
+// The limit in force for every block of an image: kISMaxAlloc unless the
+// process lowered it (fuzz harnesses cap what a header may claim with it).
+// Readers check sizes against it before they or their codecs allocate.
+uint64_t ISMaxAlloc();
+// Lowers the limit for the whole process; 0 or anything above kISMaxAlloc
+// restores kISMaxAlloc.
+void ISSetMaxAlloc(uint64_t bytes);
+
 // Buffers that outlive the operation: GlobalAlloc (zero-filled) or the
 // application's allocation callbacks. The destructor does not free: the
 // buffer belongs to whoever took it.

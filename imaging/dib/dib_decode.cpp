@@ -51,7 +51,10 @@ BOOL CISDIB::ISDIBToRGB(const BITMAPINFOHEADER* dib, BYTE* target)
     const uint32_t height = static_cast<uint32_t>(topDown ? -int64_t(h.biHeight) : int64_t(h.biHeight));
     const uint32_t bits = h.biBitCount;
     const uint64_t rowBytes = ISDIBRowBytes(width, bits);
-    if (rowBytes * height > kISMaxAlloc || uint64_t(width) * 3 * height > kISMaxAlloc)
+    if (rowBytes * height > ISMaxAlloc() || uint64_t(width) * 3 * height > ISMaxAlloc())
+        return Fail(1);
+    // No block the library handles holds a longer run-length stream.
+    if (rle && h.biSizeImage > ISMaxAlloc())
         return Fail(1);
 
     const BYTE* base = reinterpret_cast<const BYTE*>(dib);

@@ -27,7 +27,7 @@ uint64_t CISDIB::ISCalcDIBSize(uint32_t width, uint32_t height, uint32_t bits, u
         m_status = 5;
         return 0;
     }
-    if (size > kISMaxAlloc) {
+    if (size > ISMaxAlloc()) {
         m_status = 1;
         return 0;
     }

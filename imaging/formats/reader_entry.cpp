@@ -4,7 +4,7 @@
 BYTE* CISReadCall::Allocate(uint64_t bytes)
 {
     m_out.Free();
-    if (bytes > kISMaxAlloc)
+    if (bytes > ISMaxAlloc())
         throw ISException("Image too large", 1);
     if (!m_out.Alloc(bytes))
         throw ISException("Out of memory", 1);

@@ -172,6 +172,10 @@ bool CISJpegReader::Open(CISIO* source, uint32_t bits, uint32_t flags)
     try {
         c.cinfo.err = ISJpegErrorManager(&c.err);
         jpeg_create_decompress(&c.cinfo);
+        // Whole-image coefficient buffers (progressive and multi-scan files)
+        // stay within the library's limit too: libjpeg then fails instead of
+        // allocating for whatever size a header claims.
+        c.cinfo.mem->max_memory_to_use = static_cast<long>(ISMaxAlloc());
         ISJpegAttachSource(&c.cinfo, source, (flags & kReadGiveBack) != 0);
         jpeg_read_header(&c.cinfo, TRUE);
         if (state && state->jpeg.scaleNum > 0 && state->jpeg.scaleDenom > 0) {
@@ -196,7 +200,7 @@ bool CISJpegReader::Open(CISIO* source, uint32_t bits, uint32_t flags)
         uint64_t total = RowSize() * c.cinfo.output_height;
         if (flags & kReadDib)
             total += 40 + (c.outputBits == 8 ? 1024 : 0);
-        if (total > kISMaxAlloc)
+        if (total > ISMaxAlloc())
             Refuse("Image too large", 1);
         uint64_t rowBytes = uint64_t(c.cinfo.output_width) * uint64_t(c.cinfo.output_components);
         if (!c.row.Resize(static_cast<int32_t>(rowBytes)))

@@ -96,7 +96,7 @@ void CISGenericReadBase::Replace(void* buffer, uint32_t bits)
 // A new buffer for a conversion; code 1 when it cannot be had.
 BYTE* CISGenericReadBase::NewBuffer(CISOutBufAllocator* out, uint64_t bytes)
 {
-    if (bytes > kISMaxAlloc || !out->Alloc(bytes)) {
+    if (bytes > ISMaxAlloc() || !out->Alloc(bytes)) {
         Fail(1);
         return nullptr;
     }
@@ -200,7 +200,7 @@ void CISGenericReadBase::ReadOneBit(HISSRC source, const ISProbe& probe)
     ISCallGuard quiet;
     uint64_t pixels = uint64_t(m_width) * m_height;
     ISArray<BYTE> grey;
-    if (pixels > kISMaxAlloc || !grey.Resize(static_cast<int32_t>(pixels))) {
+    if (pixels > ISMaxAlloc() || !grey.Resize(static_cast<int32_t>(pixels))) {
         Fail(1);
         return;
     }

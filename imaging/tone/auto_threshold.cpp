@@ -60,7 +60,7 @@ BOOL ISAutoThreshold(const BYTE* grey, BYTE* dst, int32_t width, int32_t height,
         return TRUE;
 
     std::unique_ptr<BYTE[]> bits;
-    if (total <= kISMaxAlloc)
+    if (total <= ISMaxAlloc())
         bits.reset(new (std::nothrow) BYTE[static_cast<size_t>(total)]);
     if (!bits) {
         *status = 1;

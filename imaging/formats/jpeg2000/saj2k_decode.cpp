@@ -3,13 +3,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "../../core/buffers.h"
 #include "saj2k_internal.h"
 
 namespace {
 
 // The library's largest block; also the cap on what a header may make
 // OpenJPEG allocate for the decoded samples.
-constexpr uint64_t kSAJ2KMaxBytes = 2147348478u;
+uint64_t SAJ2KMaxBytes() { return ISMaxAlloc(); }
 
 constexpr int32_t kSAJ2KBadData = 1000;
 
@@ -145,7 +146,7 @@ OutputLayout LayoutOf(uint32_t width, uint32_t height, uint32_t bitsPerPixel, ui
     }
     layout.rowBytes = row;
     // width and height are below 2^31 and row below 2^34, so this cannot wrap.
-    if (height != 0 && row > (kSAJ2KMaxBytes - layout.headerBytes) / height)
+    if (height != 0 && row > (SAJ2KMaxBytes() - layout.headerBytes) / height)
         layout.totalBytes = 0;
     else
         layout.totalBytes = row * height + layout.headerBytes;
@@ -193,7 +194,7 @@ void WriteDIBHeader(BYTE* p, uint32_t width, uint32_t height, const OutputLayout
 bool SAJ2KOutBuf::Alloc(uint64_t bytes)
 {
     Free();
-    if (bytes == 0 || bytes > kSAJ2KMaxBytes)
+    if (bytes == 0 || bytes > SAJ2KMaxBytes())
         return false;
     if (m_record.alloc) {
         m_data = m_record.alloc(static_cast<intptr_t>(bytes), m_record.allocUser);
@@ -325,7 +326,8 @@ void* CSAJ2K::DecodeSource(HISSRC source, uint32_t* width, uint32_t* height, uin
     for (size_t i = 0; i < m_image.components.size() + paletteColumns; ++i) {
         const SAJ2KComponentInfo& c = m_image.components[i < m_image.components.size() ? i : 0];
         uint64_t samples = uint64_t(c.width) * c.height;
-        if (samples > kSAJ2KMaxBytes / 4 || sampleBytes + samples * 4 > kSAJ2KMaxBytes)
+        const uint64_t limit = SAJ2KMaxBytes();
+        if (samples > limit / 4 || sampleBytes + samples * 4 > limit)
             return fail(1);
         sampleBytes += samples * 4;
     }
