@@ -172,10 +172,6 @@ bool CISJpegReader::Open(CISIO* source, uint32_t bits, uint32_t flags)
     try {
         c.cinfo.err = ISJpegErrorManager(&c.err);
         jpeg_create_decompress(&c.cinfo);
-        // Whole-image coefficient buffers (progressive and multi-scan files)
-        // stay within the library's limit too: libjpeg then fails instead of
-        // allocating for whatever size a header claims.
-        c.cinfo.mem->max_memory_to_use = static_cast<long>(ISMaxAlloc());
         ISJpegAttachSource(&c.cinfo, source, (flags & kReadGiveBack) != 0);
         jpeg_read_header(&c.cinfo, TRUE);
         if (state && state->jpeg.scaleNum > 0 && state->jpeg.scaleDenom > 0) {
@@ -202,6 +198,20 @@ bool CISJpegReader::Open(CISIO* source, uint32_t bits, uint32_t flags)
             total += 40 + (c.outputBits == 8 ? 1024 : 0);
         if (total > ISMaxAlloc())
             Refuse("Image too large", 1);
+        // Progressive and multi-scan files (and the progressive display) make
+        // libjpeg keep every coefficient of the picture: those buffers hold
+        // the image too and are refused the same way.
+        if (c.cinfo.buffered_image || jpeg_has_multiple_scans(&c.cinfo)) {
+            uint64_t coefficients = 0;
+            for (int i = 0; i < c.cinfo.num_components; ++i) {
+                const jpeg_component_info& comp = c.cinfo.comp_info[i];
+                const uint64_t h = comp.h_samp_factor, v = comp.v_samp_factor;
+                coefficients += (comp.width_in_blocks + h - 1) / h * h * ((comp.height_in_blocks + v - 1) / v * v) *
+                                DCTSIZE2 * sizeof(JCOEF);
+            }
+            if (coefficients > ISMaxAlloc())
+                Refuse("Image too large", 1);
+        }
         uint64_t rowBytes = uint64_t(c.cinfo.output_width) * uint64_t(c.cinfo.output_components);
         if (!c.row.Resize(static_cast<int32_t>(rowBytes)))
             Refuse("Out of memory", 1);

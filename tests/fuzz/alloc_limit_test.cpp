@@ -1,0 +1,110 @@
+// The library's allocation limit, as the fuzz harnesses lower it: every
+// reader refuses a picture whose largest block is one byte over it with "out
+// of memory" before it allocates, and reads the same picture when it fits.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "imaging/core/buffers.h"
+#include "imaging/dib/dib.h"
+#include "imaging/is5.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+// Reads `file` and returns the library's code.
+using Read = std::function<int32_t(const std::vector<uint8_t>& file)>;
+
+int32_t ReadWith(const std::vector<uint8_t>& file, const std::function<void*(HISSRC)>& read)
+{
+    HISSRC source = is5_OpenMemorySource(file.data(), int32_t(file.size()));
+    void* buffer = read(source);
+    const int32_t status = ISGetLastError();
+    if (buffer)
+        GlobalFree(buffer);
+    is5_CloseSource(source);
+    return buffer || status ? status : -1;
+}
+
+struct LimitCase {
+    const char* name;
+    const char* fixture;
+    uint64_t bytes;  // the largest block the read needs
+    Read read;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* os) { *os << c.name; }
+
+uint32_t gWidth, gHeight;
+
+const LimitCase kCases[] = {
+    {"jpeg_rgb", "jpeg_base.jpg", 61 * 47 * 3,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadJPG(s, &gWidth, &gHeight, 24, 0); });
+     }},
+    // Progressive: libjpeg's whole-image coefficients (72 blocks of 128
+    // bytes) are the larger block.
+    {"jpeg_progressive", "jpeg_prog.jpg", 72 * 128,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadJPG(s, &gWidth, &gHeight, 24, 0); });
+     }},
+    {"jpeg_dib", "jpeg_base.jpg", 40 + 184 * 47,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadJPG(s, &gWidth, &gHeight, 24, 2); });
+     }},
+    {"bmp_rgb", "bmp_im24.bmp", 37 * 23 * 3,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) {
+             RGBQUAD palette[256];
+             return is5_ReadBMP(s, &gWidth, &gHeight, 24, palette, 0);
+         });
+     }},
+    {"bmp_dib", "bmp_im24.bmp", 40 + 112 * 23,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) {
+             RGBQUAD palette[256];
+             return is5_ReadBMP(s, &gWidth, &gHeight, 24, palette, 2);
+         });
+     }},
+    {"generic_rgba", "reader_photo24.bmp", 61 * 47 * 4,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadImage(s, &gWidth, &gHeight, 1, 0); });
+     }},
+    // The stored rows (112 bytes each) are the larger block here.
+    {"dib_decode", "bmp_im24.bmp", 112 * 23,
+     [](const std::vector<uint8_t>& f) {
+         // The packed DIB is the file without its 14-byte header, aligned.
+         std::vector<uint32_t> dib((f.size() - 14 + 3) / 4);
+         std::memcpy(dib.data(), f.data() + 14, f.size() - 14);
+         std::vector<uint8_t> rgb(37 * 23 * 3);
+         CISDIB op;
+         const BOOL ok = op.ISDIBToRGB(reinterpret_cast<const BITMAPINFOHEADER*>(dib.data()), rgb.data());
+         return ok ? 0 : op.m_status;
+     }},
+};
+
+class AllocLimit : public ::testing::TestWithParam<LimitCase> {
+protected:
+    void TearDown() override { ISSetMaxAlloc(0); }
+};
+
+TEST_P(AllocLimit, PictureOneByteOverTheLimitIsRefusedAndFitsAtIt)
+{
+    const LimitCase& c = GetParam();
+    std::vector<uint8_t> file;
+    ASSERT_TRUE(vt::ReadFileBytes(vt::FixturePath(c.fixture), &file));
+    ISSetMaxAlloc(c.bytes - 1);
+    EXPECT_EQ(c.read(file), 1);
+    ISSetMaxAlloc(c.bytes);
+    EXPECT_EQ(c.read(file), 0);
+    ISSetMaxAlloc(0);
+    EXPECT_EQ(ISMaxAlloc(), kISMaxAlloc);
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, AllocLimit, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
