@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes, as they are, to the JPEG 2000 reader through the
 // library's hook table. Output buffers come from the application's
 // allocation callbacks; the library's capped limit makes a header claiming
-// more than a 64 MP picture fail in the reader's own size checks before
+// more than a 16 MP picture fail in the reader's own size checks before
 // OpenJPEG allocates for it.
 #include <cstdint>
 #include <cstdlib>
