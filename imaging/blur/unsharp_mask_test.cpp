@@ -172,6 +172,32 @@ TEST(UnsharpMaskProgress, ReportsFromTheBlurAndTheRowsAndStopsOnFalse)
     }
 }
 
+// The rows of the processed channels are numbered k = 0, 1, 2, ...; every
+// third is reported as (k / channels, height), in order.
+TEST(UnsharpMaskProgress, RowPollsFollowTheRowNumbering)
+{
+    const int w = 17, h = 31;
+    for (const auto& [ch, mask] : {std::pair<int, uint32_t>{3, 7}, {3, 5}, {4, 0xE}, {1, 1}, {2, 2}}) {
+        const std::vector<uint8_t> src = bt::RandomSamples<uint8_t>(size_t(w) * h * ch, 256, 3);
+        std::vector<uint8_t> dst(src.size());
+        Progress p;
+        is5_SetCallback(Record, &p);
+        const BOOL ok = is5_UnsharpMaskImage(src.data(), w, h, ch, w * ch, dst.data(), w * ch, 0, 1.0, 2.0, mask);
+        is5_SetCallback(nullptr, nullptr);
+        ASSERT_TRUE(ok);
+        int processed = 0;
+        for (int c = 0; c < ch; ++c)
+            processed += (mask >> c) & 1;
+        std::vector<int32_t> expected, rows;
+        for (int k = 0; k < processed * h; k += 3)
+            expected.push_back(k / ch);
+        for (const auto& call : p.calls)
+            if (call.second == h)
+                rows.push_back(call.first);
+        EXPECT_EQ(expected, rows) << ch << " channels, mask " << mask;
+    }
+}
+
 // Hostile or degenerate arguments to both entries.
 struct HostileCase {
     const char* name;
