@@ -3,6 +3,7 @@
 #include "winshim.h"
 
 #include <pthread.h>
+#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -37,7 +38,27 @@ BOOL TlsFree(DWORD index) { return pthread_key_delete(static_cast<pthread_key_t>
 namespace {
 constexpr size_t kHeader = 16;
 SIZE_T* HeaderOf(HGLOBAL block) { return reinterpret_cast<SIZE_T*>(static_cast<char*>(block) - kHeader); }
+
+// Picture-sized blocks are fresh mappings, and a first write to each 4 KiB
+// page costs a fault that the kernel must zero: at 24 MP that was a third of
+// a JPEG decode. Asking for huge pages over the aligned inside of the block
+// cuts the faults 512-fold; the block stays glibc's, zero-filled as before.
+void PreferHugePages(char* raw, size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    constexpr uintptr_t kHuge = uintptr_t(2) << 20;
+    if (bytes < 2 * kHuge)
+        return;
+    uintptr_t begin = (reinterpret_cast<uintptr_t>(raw) + kHuge - 1) & ~(kHuge - 1);
+    uintptr_t end = (reinterpret_cast<uintptr_t>(raw) + bytes) & ~(kHuge - 1);
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);  // only advice: failure is harmless
+#else
+    (void)raw;
+    (void)bytes;
+#endif
 }
+}  // namespace
 
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
 {
@@ -46,6 +67,7 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
     char* raw = static_cast<char*>((flags & GMEM_ZEROINIT) ? std::calloc(1, bytes + kHeader) : std::malloc(bytes + kHeader));
     if (!raw)
         return nullptr;
+    PreferHugePages(raw, bytes + kHeader);
     *reinterpret_cast<SIZE_T*>(raw) = bytes;
     return raw + kHeader;
 }
@@ -58,6 +80,7 @@ HGLOBAL GlobalReAlloc(HGLOBAL block, SIZE_T bytes, UINT flags)
     char* raw = static_cast<char*>(std::realloc(HeaderOf(block), bytes + kHeader));
     if (!raw)
         return nullptr;
+    PreferHugePages(raw, bytes + kHeader);
     *reinterpret_cast<SIZE_T*>(raw) = bytes;
     if ((flags & GMEM_ZEROINIT) && bytes > old)
         std::memset(raw + kHeader + old, 0, bytes - old);
