@@ -2,6 +2,8 @@
 // "<operation>/<implementation>"; tools/bench turns the medians into a table.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -36,6 +38,13 @@ int main(int argc, char** argv)
     benchmark::Initialize(&n, args.data());
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    // tools/bench runs one case per process and asks here for its memory.
+    if (const char* path = std::getenv("VESKO_BENCH_MEMORY")) {
+        if (FILE* f = std::fopen(path, "w")) {
+            std::fprintf(f, "{\"baseline_mib\": %.1f, \"peak_mib\": %.1f}\n", vb::BaselineRssMiB(), vb::PeakRssMiB());
+            std::fclose(f);
+        }
+    }
     ISShutdown();
     return 0;
 }

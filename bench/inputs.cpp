@@ -1,9 +1,8 @@
 #include "inputs.h"
 
-#include <sys/resource.h>
-
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <stdexcept>
 
@@ -16,6 +15,8 @@ bool g_tiny = false;
 bool Tiny() { return g_tiny; }
 
 namespace {
+
+double g_baselineMiB = 0;
 
 std::string Dir()
 {
@@ -35,6 +36,25 @@ void Size(int megapixels, uint32_t* w, uint32_t* h)
     // 16:9 at the requested size: 24 MP is 6528x3672, 12 MP 4608x2592.
     *w = megapixels >= 24 ? 6528 : 4608;
     *h = megapixels >= 24 ? 3672 : 2592;
+}
+
+// A field of /proc/self/status ("VmRSS", "VmHWM") in MiB; 0 when unknown.
+double StatusMiB(const char* field)
+{
+    FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f)
+        return 0;
+    char line[256];
+    double mib = 0;
+    const size_t n = std::strlen(field);
+    while (std::fgets(line, sizeof line, f)) {
+        if (std::strncmp(line, field, n) == 0 && line[n] == ':') {
+            mib = std::strtod(line + n + 1, nullptr) / 1024.0;  // given in kB
+            break;
+        }
+    }
+    std::fclose(f);
+    return mib;
 }
 
 std::vector<uint8_t> ReadAll(const std::string& path)
@@ -78,8 +98,10 @@ const std::vector<uint8_t>& PhotoJpeg(int megapixels)
 {
     static std::map<int, std::vector<uint8_t>> cache;
     auto it = cache.find(megapixels);
-    if (it == cache.end())
+    if (it == cache.end()) {
         it = cache.emplace(megapixels, ReadAll(PhotoJpegPath(megapixels))).first;
+        MarkMemoryBaseline();
+    }
     return it->second;
 }
 
@@ -108,14 +130,23 @@ const Picture& PhotoPixels(int megapixels)
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-    return cache.emplace(megapixels, std::move(p)).first->second;
+    const Picture& kept = cache.emplace(megapixels, std::move(p)).first->second;
+    MarkMemoryBaseline();
+    return kept;
 }
 
-double PeakRssMiB()
+void MarkMemoryBaseline()
 {
-    rusage u;
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0;
+    // "5" resets the peak resident set to the current one (Linux 4.0 and later).
+    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+    g_baselineMiB = StatusMiB("VmRSS");
 }
+
+double BaselineRssMiB() { return g_baselineMiB; }
+
+double PeakRssMiB() { return StatusMiB("VmHWM"); }
 
 }  // namespace vb

@@ -24,7 +24,15 @@ const Picture& PhotoPixels(int megapixels);
 // Its path on disk, for peers that read files.
 std::string PhotoJpegPath(int megapixels);
 
-// Peak resident set of this process so far, in MiB.
+// Memory of a case. Each case runs in a process of its own (tools/bench), so
+// the kernel's peak resident set is that case's; it is reset when an input has
+// been loaded, and the resident set at that moment is the baseline, so that
+// peak - baseline is what the case itself needed. Cases may mark again after
+// a set-up of their own that should not count.
+void MarkMemoryBaseline();
+// Resident set when last marked (0 before any mark), in MiB.
+double BaselineRssMiB();
+// Peak resident set since the last mark (of the whole process before any), in MiB.
 double PeakRssMiB();
 
 }  // namespace vb
