@@ -40,9 +40,25 @@ void Memset(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(f.pixels.size()));
 }
 
-BENCHMARK_CAPTURE(VeskoFill, grey, 0x808080)->Name("fill_grey_1080p/vesko")->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK(Memset)->Name("fill_grey_1080p/memset")->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK_CAPTURE(VeskoFill, colour, 0x3060C0)->Name("fill_colour_1080p/vesko")->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK(Memset)->Name("fill_colour_1080p/memset")->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK_CAPTURE(VeskoFill, grey, 0x808080)
+    ->Name("fill_grey_1080p/vesko")
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+BENCHMARK(Memset)
+    ->Name("fill_grey_1080p/memset")
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+BENCHMARK_CAPTURE(VeskoFill, colour, 0x3060C0)
+    ->Name("fill_colour_1080p/vesko")
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+BENCHMARK(Memset)
+    ->Name("fill_colour_1080p/memset")
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 
 }  // namespace

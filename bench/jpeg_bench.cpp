@@ -60,7 +60,8 @@ void VeskoDecode(benchmark::State& state, int megapixels, bool reuse)
     thread->allocCallback = nullptr;
     thread->freeCallback = nullptr;
     thread->allocUser = 0;
-    state.SetLabel(reuse ? "is5_ReadJPG into one buffer (allocation callbacks)" : "is5_ReadJPG, new GlobalAlloc block each");
+    state.SetLabel(reuse ? "is5_ReadJPG into one buffer (allocation callbacks)"
+                         : "is5_ReadJPG, a new GlobalAlloc block each");
 }
 
 void LibjpegDecode(benchmark::State& state, int megapixels, bool reuse)
@@ -98,7 +99,8 @@ void LibjpegDecode(benchmark::State& state, int megapixels, bool reuse)
                          : "libjpeg API, mem source, all rows into a new[] block each");
 }
 
-#define JPEG_CASE(...) BENCHMARK_CAPTURE(__VA_ARGS__)->Unit(benchmark::kMillisecond)->UseRealTime()
+#define JPEG_CASE(...) \
+    BENCHMARK_CAPTURE(__VA_ARGS__)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()
 
 JPEG_CASE(VeskoDecode, f24, 24, false)->Name("jpeg_decode_24mp_fresh/vesko");
 JPEG_CASE(LibjpegDecode, f24, 24, false)->Name("jpeg_decode_24mp_fresh/libjpeg-turbo");

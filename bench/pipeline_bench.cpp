@@ -127,7 +127,8 @@ void MagickPipeline(benchmark::State& state, uint32_t width, uint32_t height)
     state.SetLabel("Magick++: read blob, Catrom resize ^, extent, unsharp 0x2+0.4+0.588, BMP3 blob");
 }
 
-#define PIPELINE_CASE(...) BENCHMARK_CAPTURE(__VA_ARGS__)->Unit(benchmark::kMillisecond)->UseRealTime()
+#define PIPELINE_CASE(...) \
+    BENCHMARK_CAPTURE(__VA_ARGS__)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()
 
 PIPELINE_CASE(VeskoPipeline, hd, 1920, 1080)->Name("wallpaper_24mp_to_1080p/vesko");
 PIPELINE_CASE(MagickPipeline, hd, 1920, 1080)->Name("wallpaper_24mp_to_1080p/imagemagick");

@@ -42,12 +42,16 @@ void ReadCase(benchmark::State& state, bool generic, uint32_t mode, bool copy)
 }
 
 BENCHMARK_CAPTURE(ReadCase, mode0, true, 0u, false)
-    ->Name("read_image_24mp/vesko")->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Name("read_image_24mp/vesko")
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK_CAPTURE(ReadCase, jpg, false, 0u, false)
-    ->Name("read_image_24mp/is5_ReadJPG")->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Name("read_image_24mp/is5_ReadJPG")
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK_CAPTURE(ReadCase, mode1, true, 1u, false)
-    ->Name("read_image_rgba_24mp/vesko")->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Name("read_image_rgba_24mp/vesko")
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK_CAPTURE(ReadCase, mode0copy, true, 0u, true)
-    ->Name("read_image_rgba_24mp/mode0+memcpy")->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Name("read_image_rgba_24mp/mode0+memcpy")
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 
 }  // namespace
