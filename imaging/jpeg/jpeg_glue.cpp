@@ -11,7 +11,7 @@ struct SourceManager {
     bool startOfFile;
     bool giveBack;
     bool fakeEnd;  // the buffer holds the made-up end-of-image marker
-    JOCTET buffer[kISJpegInputBufferSize];
+    JOCTET buffer[kISJpegBufferSize];
 };
 
 struct DestManager {
@@ -46,7 +46,7 @@ void InitSource(j_decompress_ptr cinfo)
 boolean FillInputBuffer(j_decompress_ptr cinfo)
 {
     SourceManager* src = reinterpret_cast<SourceManager*>(cinfo->src);
-    int32_t n = src->source->ReadUpTo(src->buffer, static_cast<int32_t>(kISJpegInputBufferSize));
+    int32_t n = src->source->ReadUpTo(src->buffer, static_cast<int32_t>(kISJpegBufferSize));
     if (n <= 0) {
         if (src->startOfFile)
             ERREXIT(cinfo, JERR_INPUT_EMPTY);

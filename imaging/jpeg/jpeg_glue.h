@@ -12,12 +12,8 @@
 
 #include <jerror.h>
 
-// Size of the destination manager's buffer.
+// Size of the source and destination managers' buffers.
 constexpr size_t kISJpegBufferSize = 4096;
-// Size of the source manager's buffer. libjpeg-turbo takes its fast Huffman
-// path only while 512 bytes per block of an MCU (up to 10 blocks) are in the
-// buffer; with 4 KiB most MCUs of a 4:2:0 file took the slow path.
-constexpr size_t kISJpegInputBufferSize = 65536;
 
 // Fills `err` with libjpeg's standard error manager, except that fatal errors
 // are logged (code 9, level 3) and thrown as ISException, and warnings are
