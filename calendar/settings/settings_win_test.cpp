@@ -16,28 +16,12 @@
 #include "app/standin_log.h"
 #include "settings/registry.h"
 #include "tests/support/test_support.h"
+#include "tests/support/win_test_helpers.h"
 
 namespace {
 
-std::string TestName()
-{
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-    for (char& c : name)
-        if (c == '/')
-            c = '_';
-    return name;
-}
-
-void DeleteFolderTree(const std::string& path)
-{
-    std::string from = path + '\0';
-    SHFILEOPSTRUCTA op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationA(&op);
-}
+using vt::DeleteFolderTree;
+using vt::TestName;
 
 bool Exists(const std::string& path)
 {

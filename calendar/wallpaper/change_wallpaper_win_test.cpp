@@ -18,19 +18,13 @@
 #include "picturedb/picturedb.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
+#include "tests/support/win_test_helpers.h"
 #include "wallpaper/wallpaper.h"
 
 namespace {
 
-std::string TestName()
-{
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-    for (char& c : name)
-        if (c == '/')
-            c = '_';
-    return name;
-}
+using vt::DeleteFolderTree;
+using vt::TestName;
 
 std::string WindowsPath(std::string path)
 {
@@ -38,16 +32,6 @@ std::string WindowsPath(std::string path)
         if (c == '/')
             c = '\\';
     return path;
-}
-
-void DeleteFolderTree(const std::string& path)
-{
-    std::string from = path + '\0';
-    SHFILEOPSTRUCTA op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationA(&op);
 }
 
 // "YYYY-MM-DD HH:MM" with its weekday.
