@@ -12,23 +12,12 @@
 #include "app/app.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
+#include "tests/support/win_test_helpers.h"
 
 namespace {
 
-std::string WindowsPath(std::string path)
-{
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    vt::ReadFileBytes(path, &bytes);
-    return std::string(bytes.begin(), bytes.end());
-}
+using vt::WindowsPath;
+using vt::ReadText;
 
 class Program : public ::testing::Test {
 protected:

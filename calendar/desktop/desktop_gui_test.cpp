@@ -19,6 +19,7 @@
 #include "desktop/layouts.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
+#include "tests/support/win_test_helpers.h"
 
 namespace {
 
@@ -34,23 +35,8 @@ bool TextIsBuilt()
     return is5_GetTextLineSize2("9", &font, &box, 0, 0, &w, &h) || ISGetLastError() != 45;
 }
 
-std::string WindowsPath(std::string path)
-{
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-bool WaitFor(const std::function<bool()>& condition, DWORD ms)
-{
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-        if (condition())
-            return true;
-        Sleep(50);
-    }
-    return condition();
-}
+using vt::WindowsPath;
+using vt::WaitFor;
 
 class Desktop : public ::testing::Test {
 protected:

@@ -10,6 +10,7 @@
 #include "app/seams.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
+#include "tests/support/win_test_helpers.h"
 #include "text/text.h"
 
 namespace {
@@ -26,13 +27,7 @@ int RecordBox(HWND, const char* text, const char* caption, UINT flags)
     return IDOK;
 }
 
-std::string WindowsPath(std::string path)
-{
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
+using vt::WindowsPath;
 
 HWND WaitForWindow(const char* title, DWORD ms)
 {

@@ -9,6 +9,7 @@
 #include "app/seams.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
+#include "tests/support/win_test_helpers.h"
 
 namespace {
 
@@ -123,12 +124,7 @@ TEST(HelpPath, StaysWithinThePathBufferForALongFolder)
     gSettings.helpFolder[0] = 0;
 }
 
-std::string ReadText(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    vt::ReadFileBytes(path, &bytes);
-    return std::string(bytes.begin(), bytes.end());
-}
+using vt::ReadText;
 
 TEST(Log, EachRunAddsAFramedBlockWithTheSystemReport)
 {

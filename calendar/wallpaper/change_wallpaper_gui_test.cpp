@@ -12,16 +12,11 @@
 #include "app/app.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
+#include "tests/support/win_test_helpers.h"
 
 namespace {
 
-std::string WindowsPath(std::string path)
-{
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
+using vt::WindowsPath;
 
 std::string UnixPath(std::string path)
 {
@@ -33,22 +28,8 @@ std::string UnixPath(std::string path)
     return path;
 }
 
-bool WaitFor(const std::function<bool()>& condition, DWORD ms)
-{
-    for (DWORD waited = 0; waited < ms; waited += 100) {
-        if (condition())
-            return true;
-        Sleep(100);
-    }
-    return condition();
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    vt::ReadFileBytes(path, &bytes);
-    return std::string(bytes.begin(), bytes.end());
-}
+using vt::WaitFor;
+using vt::ReadText;
 
 // A 24-bit BMP as top-down RGB rows.
 bool ReadBmp24(const std::string& path, vt::Pnm* image)

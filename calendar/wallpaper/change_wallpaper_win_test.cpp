@@ -25,14 +25,7 @@ namespace {
 
 using vt::DeleteFolderTree;
 using vt::TestName;
-
-std::string WindowsPath(std::string path)
-{
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
+using vt::WindowsPath;
 
 // "YYYY-MM-DD HH:MM" with its weekday.
 SYSTEMTIME At(const char* when)

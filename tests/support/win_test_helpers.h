@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
 
 namespace vt {
 
@@ -29,6 +34,34 @@ inline void DeleteFolderTree(const std::string& path)
     op.pFrom = from.c_str();
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
     SHFileOperationA(&op);
+}
+
+// The path with Windows separators.
+inline std::string WindowsPath(std::string path)
+{
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+// The whole file as text; empty when it cannot be read.
+inline std::string ReadText(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    ReadFileBytes(path, &bytes);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Polls `condition` every 50 ms for up to `ms`; its last answer.
+inline bool WaitFor(const std::function<bool()>& condition, DWORD ms)
+{
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        if (condition())
+            return true;
+        Sleep(50);
+    }
+    return condition();
 }
 
 }  // namespace vt
