@@ -28,6 +28,7 @@
 #include "imaging/blur/blur.h"
 #include "imaging/is5.h"
 #include "inputs.h"
+#include "vips_run.h"
 
 namespace {
 
@@ -130,26 +131,11 @@ void MagickBlur(benchmark::State& state, int which, double sigma)
     MagickRun(state, which, [sigma](Magick::Image& im) { im.blur(0, sigma); });
 }
 
-// libvips: the operation evaluated into a fresh memory buffer each run.
 template <typename Build>
 void VipsRun(benchmark::State& state, int which, Build build)
 {
     const vb::Picture& p = Input(which);
-    VipsImage* in = vips_image_new_from_memory_copy(p.rgb.data(), p.rgb.size(), int(p.width), int(p.height), 3,
-                                                    VIPS_FORMAT_UCHAR);
-    for (auto _ : state) {
-        VipsImage* out = nullptr;
-        if (build(in, &out)) {
-            state.SkipWithError(vips_error_buffer());
-            break;
-        }
-        size_t size = 0;
-        void* mem = vips_image_write_to_memory(out, &size);
-        g_free(mem);
-        g_object_unref(out);
-    }
-    g_object_unref(in);
-    state.counters["peak_rss_mib"] = vb::PeakRssMiB();
+    vb::VipsRun(state, p.rgb, p.width, p.height, build);
 }
 
 void VipsBox(benchmark::State& state, int which, int size)

@@ -14,6 +14,7 @@
 
 #include "imaging/is5.h"
 #include "inputs.h"
+#include "vips_run.h"
 
 namespace {
 
@@ -143,26 +144,11 @@ void VeskoSaturation(benchmark::State& state)
     state.counters["peak_rss_mib"] = vb::PeakRssMiB();
 }
 
-// libvips: the operation evaluated into a fresh memory image each run.
 template <typename Build>
 void VipsRun(benchmark::State& state, Build build)
 {
     const Pair& p = Pictures();
-    VipsImage* in = vips_image_new_from_memory_copy(p.a.data(), p.a.size(), int(p.width), int(p.height), 3,
-                                               VIPS_FORMAT_UCHAR);
-    for (auto _ : state) {
-        VipsImage* out = nullptr;
-        if (build(in, &out)) {
-            state.SkipWithError(vips_error_buffer());
-            break;
-        }
-        size_t size = 0;
-        void* mem = vips_image_write_to_memory(out, &size);
-        g_free(mem);
-        g_object_unref(out);
-    }
-    g_object_unref(in);
-    state.counters["peak_rss_mib"] = vb::PeakRssMiB();
+    vb::VipsRun(state, p.a, p.width, p.height, build);
 }
 
 void VipsMapLut(benchmark::State& state)

@@ -1,0 +1,36 @@
+// The libvips side of a case: the operation evaluated into a fresh memory
+// buffer each run, from packed RGB input copied in once.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include <vips/vips.h>
+
+#include "inputs.h"
+
+namespace vb {
+
+template <typename Build>
+void VipsRun(benchmark::State& state, const std::vector<uint8_t>& rgb, uint32_t width, uint32_t height, Build build)
+{
+    VipsImage* in = vips_image_new_from_memory_copy(rgb.data(), rgb.size(), int(width), int(height), 3,
+                                                    VIPS_FORMAT_UCHAR);
+    for (auto _ : state) {
+        VipsImage* out = nullptr;
+        if (build(in, &out)) {
+            state.SkipWithError(vips_error_buffer());
+            break;
+        }
+        size_t size = 0;
+        void* mem = vips_image_write_to_memory(out, &size);
+        g_free(mem);
+        g_object_unref(out);
+    }
+    g_object_unref(in);
+    state.counters["peak_rss_mib"] = PeakRssMiB();
+}
+
+}  // namespace vb
