@@ -101,8 +101,6 @@ function(vesko_add_tests)
       set(libs calendar_core)
     elseif(rel MATCHES "^saver" AND TARGET saver_core)
       set(libs saver_core)
-    elseif(rel STREQUAL "tests/webserver" AND VESKO_WINDOWS)
-      set(libs is5 wininet)
     endif()
     if(plain)
       vesko_add_test_exe(${name} "${plain}" "${libs}" "unit" FALSE)
@@ -111,6 +109,11 @@ function(vesko_add_tests)
       vesko_add_test_exe(${name}_gui "${gui}" "${libs}" "gui" TRUE)
     endif()
   endforeach()
+
+  # The web server's Windows test makes its requests with WinInet itself.
+  if(TARGET t_tests_webserver AND VESKO_WINDOWS)
+    target_link_libraries(t_tests_webserver PRIVATE wininet)
+  endif()
 
   # The test tools' own self-tests need no Windows: they run with the native build.
   if(NOT VESKO_WINDOWS)
