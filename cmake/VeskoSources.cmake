@@ -1,5 +1,6 @@
 # Source conventions shared by the library, the programs and their tests:
 #   *_test.cpp       GoogleTest sources; one test executable per folder
+#   *_test.py        Python unittest scripts of the test tools, run natively
 #   *_gui_test.cpp   tests that open windows: run with a private X display
 #   *_win.cpp        Windows-only (GDI, windows, registry); not built natively
 #   *_fuzz.cpp       native fuzz targets, built by bench/
@@ -108,6 +109,22 @@ function(vesko_add_tests)
       vesko_add_test_exe(${name}_gui "${gui}" "${libs}" "gui" TRUE)
     endif()
   endforeach()
+
+  # The web server's Windows test makes its requests with WinInet itself.
+  if(TARGET t_tests_webserver AND VESKO_WINDOWS)
+    target_link_libraries(t_tests_webserver PRIVATE wininet)
+  endif()
+
+  # The test tools' own self-tests need no Windows: they run with the native build.
+  if(NOT VESKO_WINDOWS)
+    file(GLOB_RECURSE scripts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*_test.py)
+    foreach(t ${scripts})
+      file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${t})
+      string(REGEX REPLACE "[/.]" "_" name "py_${rel}")
+      add_test(NAME ${name} COMMAND python3 ${t})
+      set_tests_properties(${name} PROPERTIES LABELS unit TIMEOUT 300)
+    endforeach()
+  endif()
 endfunction()
 
 # Fuzz targets (*_fuzz.cpp, defining LLVMFuzzerTestOneInput): every build
