@@ -36,53 +36,56 @@ BOOL RotateInPlace(CISRotate& op, uint16_t* pixels, uint32_t w, uint32_t h, uint
     return op.RotateInPlace16(pixels, w, h, mode, size);
 }
 
-template <typename T>
-void ExpectTurnsIntoASecondBuffer()
+// Every pixel size, image size and mode of the tables, each with a seed of its own.
+template <typename Body>
+void ForEachTurn(Body body)
 {
     uint32_t seed = 5;
     for (uint32_t size : kPixelSizes)
         for (const Size& s : kSizes)
             for (uint32_t mode = 0; mode < 3; ++mode) {
-                // Strides in samples with padding, the destination's odd; exact
-                // buffer sizes, so that a stray access shows natively.
-                const size_t sourceStride = s.width * size + 2;
-                const std::vector<T> source =
-                    rt::RandomSamples<T>((s.height - 1) * sourceStride + s.width * size, seed++);
-                const uint32_t turnedWidth = rt::TurnedWidth(mode, s.width, s.height);
-                const uint32_t turnedHeight = rt::TurnedHeight(mode, s.width, s.height);
-                const size_t targetStride = turnedWidth * size + 3;
-                std::vector<T> target((turnedHeight - 1) * targetStride + turnedWidth * size, T(0xA5A5));
-                std::vector<T> expected = target;  // the padding keeps its samples
-                rt::ReferenceRotatePixels(source.data(), sourceStride, s.width, s.height, mode, size,
-                                          expected.data(), targetStride);
-                CISRotate op;
-                ASSERT_TRUE(Rotate(op, source.data(), s.width, s.height, sourceStride, target.data(), targetStride,
-                                   mode, size));
-                EXPECT_EQ(0, op.m_status);
-                ASSERT_EQ(expected, target) << s.width << " x " << s.height << ", mode " << mode << ", " << size
-                                            << " samples a pixel";
+                SCOPED_TRACE(testing::Message() << s.width << " x " << s.height << ", mode " << mode << ", " << size
+                                                << " samples a pixel");
+                body(size, s.width, s.height, mode, seed++);
             }
+}
+
+template <typename T>
+void ExpectTurnsIntoASecondBuffer()
+{
+    ForEachTurn([](uint32_t size, uint32_t width, uint32_t height, uint32_t mode, uint32_t seed) {
+        // Strides in samples with padding, the destination's odd; exact buffer
+        // sizes, so that a stray access shows natively.
+        const size_t sourceStride = width * size + 2;
+        const std::vector<T> source = rt::RandomSamples<T>((height - 1) * sourceStride + width * size, seed);
+        const uint32_t turnedWidth = rt::TurnedWidth(mode, width, height);
+        const uint32_t turnedHeight = rt::TurnedHeight(mode, width, height);
+        const size_t targetStride = turnedWidth * size + 3;
+        std::vector<T> target((turnedHeight - 1) * targetStride + turnedWidth * size, T(0xA5A5));
+        std::vector<T> expected = target;  // the padding keeps its samples
+        rt::ReferenceRotatePixels(source.data(), sourceStride, width, height, mode, size, expected.data(),
+                                  targetStride);
+        CISRotate op;
+        EXPECT_TRUE(Rotate(op, source.data(), width, height, sourceStride, target.data(), targetStride, mode, size));
+        EXPECT_EQ(0, op.m_status);
+        EXPECT_EQ(expected, target);
+    });
 }
 
 template <typename T>
 void ExpectTurnsInPlace()
 {
-    uint32_t seed = 50;
-    for (uint32_t size : kPixelSizes)
-        for (const Size& s : kSizes)
-            for (uint32_t mode = 0; mode < 3; ++mode) {
-                const std::vector<T> source = rt::RandomSamples<T>(size_t(s.width) * s.height * size, seed++);
-                const uint32_t turnedWidth = rt::TurnedWidth(mode, s.width, s.height);
-                std::vector<T> expected(source.size());
-                rt::ReferenceRotatePixels(source.data(), s.width * size, s.width, s.height, mode, size,
-                                          expected.data(), turnedWidth * size);
-                std::vector<T> pixels = source;
-                CISRotate op;
-                ASSERT_TRUE(RotateInPlace(op, pixels.data(), s.width, s.height, mode, size));
-                EXPECT_EQ(0, op.m_status);
-                ASSERT_EQ(expected, pixels) << s.width << " x " << s.height << ", mode " << mode << ", " << size
-                                            << " samples a pixel";
-            }
+    ForEachTurn([](uint32_t size, uint32_t width, uint32_t height, uint32_t mode, uint32_t seed) {
+        const std::vector<T> source = rt::RandomSamples<T>(size_t(width) * height * size, seed);
+        std::vector<T> expected(source.size());
+        rt::ReferenceRotatePixels(source.data(), width * size, width, height, mode, size, expected.data(),
+                                  rt::TurnedWidth(mode, width, height) * size);
+        std::vector<T> pixels = source;
+        CISRotate op;
+        EXPECT_TRUE(RotateInPlace(op, pixels.data(), width, height, mode, size));
+        EXPECT_EQ(0, op.m_status);
+        EXPECT_EQ(expected, pixels);
+    });
 }
 
 TEST(RotateSamples, EightBitPixelsFollowTheirMappingAndStridePaddingStays) { ExpectTurnsIntoASecondBuffer<BYTE>(); }
