@@ -1,5 +1,5 @@
-// No GDI object outlives a conversion, a text measurement or a smoothed
-// text drawing: with all but about 500 of the
+// No GDI object outlives a conversion, a text measurement, a smoothed text
+// drawing, a DC capture or an RGB drawing: with all but about 500 of the
 // process's GDI handles taken, a single leaked object per call would exhaust
 // the table within the 1,000 rounds and make the conversions fail.
 #include <gtest/gtest.h>
@@ -78,6 +78,42 @@ TEST_F(SqueezedHandleTable, ConversionsReleaseEveryObject)
     }
     ReleaseDC(nullptr, screen);
     FreeLibrary(resources);
+}
+
+TEST_F(SqueezedHandleTable, CaptureAndDrawReleaseEveryObject)
+{
+    const uint32_t w = 16, h = 9;
+    std::vector<BYTE> rgb(w * h * 3);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = BYTE(i * 13);
+    std::vector<BYTE> back(rgb.size());
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = 40;
+    info.bmiHeader.biWidth = 32;
+    info.bmiHeader.biHeight = 24;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(nullptr, section);
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(nullptr, dc);
+    HGDIOBJ old = SelectObject(dc, section);
+    for (int round = 0; round < kRounds; ++round) {
+        for (int32_t method : {0, 1}) {
+            is5_SetHBITMAPCreateMethod(method);
+            ASSERT_TRUE(is5_DrawRGB(dc, rgb.data(), w, h, w * 3, 5, 6, nullptr))
+                << "round " << round << " method " << method << " error " << ISGetLastError();
+            ASSERT_TRUE(is5_DCToRGB(dc, 5, 6, w, h, back.data()))
+                << "round " << round << " method " << method << " error " << ISGetLastError();
+            ASSERT_EQ(rgb, back);
+        }
+    }
+    is5_SetHBITMAPCreateMethod(0);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(section);
 }
 
 }  // namespace
