@@ -5,90 +5,17 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "imaging/core/frame.h"
+#include "imaging/gdi/gdi_test_util.h"
 #include "imaging/is5.h"
+#include "tests/support/test_support.h"
 
 namespace {
-
-std::vector<BYTE> Random(size_t n, uint32_t seed)
-{
-    std::vector<BYTE> v(n);
-    for (size_t i = 0; i < n; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        v[i] = BYTE(seed >> 16);
-    }
-    return v;
-}
-
-// A 64 x 48 top-down 32-bit DIB section filled with random B,G,R,X pixels,
-// selected into a memory DC.
-class SectionDC {
-public:
-    static constexpr int kWidth = 64;
-    static constexpr int kHeight = 48;
-
-    SectionDC()
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = 40;
-        info.bmiHeader.biWidth = kWidth;
-        info.bmiHeader.biHeight = -kHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_bits = static_cast<BYTE*>(bits);
-        m_dc = CreateCompatibleDC(nullptr);
-        if (m_bitmap && m_dc) {
-            m_old = SelectObject(m_dc, m_bitmap);
-            const std::vector<BYTE> fill = Random(kWidth * kHeight * 4, 64);
-            for (size_t i = 0; i < fill.size(); ++i)
-                m_bits[i] = i % 4 == 3 ? 0 : fill[i];
-        }
-    }
-    ~SectionDC()
-    {
-        if (m_old)
-            SelectObject(m_dc, m_old);
-        if (m_dc)
-            DeleteDC(m_dc);
-        if (m_bitmap)
-            DeleteObject(m_bitmap);
-    }
-    bool Ok() const { return m_bitmap && m_dc && m_bits && m_old; }
-    HDC Dc() const { return m_dc; }
-    // The section's pixels as B,G,R,X bytes, top row first.
-    std::vector<BYTE> Bytes() const
-    {
-        GdiFlush();
-        return std::vector<BYTE>(m_bits, m_bits + kWidth * kHeight * 4);
-    }
-    // The rectangle as R,G,B rows, read straight from the section's memory.
-    std::vector<BYTE> Rgb(int x, int y, int w, int h) const
-    {
-        GdiFlush();
-        std::vector<BYTE> out;
-        for (int r = 0; r < h; ++r)
-            for (int c = 0; c < w; ++c) {
-                const BYTE* p = m_bits + (size_t(y + r) * kWidth + (x + c)) * 4;
-                out.insert(out.end(), {p[2], p[1], p[0]});
-            }
-        return out;
-    }
-
-private:
-    HBITMAP m_bitmap = nullptr;
-    BYTE* m_bits = nullptr;
-    HDC m_dc = nullptr;
-    HGDIOBJ m_old = nullptr;
-};
 
 // Replaces the RASTERCAPS the library sees with the real ones minus `removed`.
 class CapsWithout {
@@ -111,8 +38,7 @@ void ExpectLastLogNames(int32_t code, const char* name)
 {
     const std::vector<ISErrorLogEntry> log = ISTestErrorLog();
     ASSERT_FALSE(log.empty());
-    const std::string head = "Error " + std::to_string(code) + " in " + name + " (";
-    EXPECT_EQ(log.back().message.rfind(head, 0), 0u) << log.back().message;
+    EXPECT_TRUE(vt::IsErrorReport(log.back().message, code, name)) << log.back().message;
 }
 
 TEST(DcToRgb, RectangleOfASectionComesBackInRgbOrder)
@@ -171,13 +97,6 @@ struct Trip {
     int32_t method;
 };
 
-// Sets the calling thread's creation method for one scope.
-class CreationMethod {
-public:
-    explicit CreationMethod(int32_t method) { is5_SetHBITMAPCreateMethod(method); }
-    ~CreationMethod() { is5_SetHBITMAPCreateMethod(0); }
-};
-
 class DrawRgbRoundTrip : public ::testing::TestWithParam<Trip> {};
 
 TEST_P(DrawRgbRoundTrip, DrawnPixelsReadBackAndOthersStay)
@@ -185,7 +104,7 @@ TEST_P(DrawRgbRoundTrip, DrawnPixelsReadBackAndOthersStay)
     const uint32_t w = 37, h = 23, stride = GetParam().stride;
     const int x = 3, y = 4;
     CreationMethod method(GetParam().method);
-    const std::vector<BYTE> src = Random(size_t(stride) * h, stride + GetParam().method);
+    const std::vector<BYTE> src = vt::RandomBytes(size_t(stride) * h, stride + GetParam().method);
     SectionDC section;
     ASSERT_TRUE(section.Ok());
     const std::vector<BYTE> before = section.Bytes();
@@ -237,7 +156,7 @@ TEST_P(DrawRgbRefuses, TargetStaysUntouched)
     SectionDC section;
     ASSERT_TRUE(section.Ok());
     const std::vector<BYTE> before = section.Bytes();
-    const std::vector<BYTE> src = Random(120 * 23, 3);
+    const std::vector<BYTE> src = vt::RandomBytes(120 * 23, 3);
     CapsWithout caps(b.removedCaps);
     EXPECT_FALSE(is5_DrawRGB(b.nullDc ? nullptr : section.Dc(), b.nullBuffer ? nullptr : src.data(), b.width,
                              b.height, b.stride, 3, 4, nullptr));
@@ -266,25 +185,11 @@ int ObjectSize(HBITMAP bitmap)
     return GetObjectA(bitmap, sizeof section, &section);
 }
 
-// Two threads meet here so that their calls overlap.
-class Meeting {
-public:
-    void Arrive()
-    {
-        ++m_arrived;
-        while (m_arrived.load() < 2)
-            std::this_thread::yield();
-    }
-
-private:
-    std::atomic<int> m_arrived{0};
-};
-
 TEST(CreationMethodPerThread, OneThreadsSectionsLeaveTheOtherWithDeviceBitmaps)
 {
-    const std::vector<BYTE> rgb = Random(8 * 5 * 3, 8);
+    const std::vector<BYTE> rgb = vt::RandomBytes(8 * 5 * 3, 8);
     int sizeA = 0, sizeB = 0, sizeA7 = 0;
-    Meeting set, made;
+    vt::Meeting set, made;
     std::thread a([&] {
         is5_SetHBITMAPCreateMethod(1);
         set.Arrive();

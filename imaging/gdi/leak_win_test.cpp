@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imaging/core/frame.h"
+#include "imaging/gdi/gdi_test_util.h"
 #include "imaging/is5.h"
 #include "tests/support/test_support.h"
 
@@ -87,19 +88,9 @@ TEST_F(SqueezedHandleTable, CaptureAndDrawReleaseEveryObject)
     for (size_t i = 0; i < rgb.size(); ++i)
         rgb[i] = BYTE(i * 13);
     std::vector<BYTE> back(rgb.size());
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = 40;
-    info.bmiHeader.biWidth = 32;
-    info.bmiHeader.biHeight = 24;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ASSERT_NE(nullptr, section);
-    HDC dc = CreateCompatibleDC(nullptr);
-    ASSERT_NE(nullptr, dc);
-    HGDIOBJ old = SelectObject(dc, section);
+    SectionDC section;
+    ASSERT_TRUE(section.Ok());
+    HDC dc = section.Dc();
     for (int round = 0; round < kRounds; ++round) {
         for (int32_t method : {0, 1}) {
             is5_SetHBITMAPCreateMethod(method);
@@ -111,9 +102,6 @@ TEST_F(SqueezedHandleTable, CaptureAndDrawReleaseEveryObject)
         }
     }
     is5_SetHBITMAPCreateMethod(0);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(section);
 }
 
 }  // namespace
