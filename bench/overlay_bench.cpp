@@ -1,8 +1,8 @@
 // Overlay and tone adjustments on 1920x1080 RGB pictures: the screen saver's
 // cross-fade (mode 1 at half opacity) against ImageMagick's blend at 1 and 4
 // threads, the other blend paths for tracking, brightness against
-// ImageMagick and a libvips lookup table, saturation against ImageMagick and
-// a libvips 3x3 matrix.
+// ImageMagick and a libvips lookup table, gamma 1.5 against ImageMagick's and
+// libvips' gamma, saturation against ImageMagick and a libvips 3x3 matrix.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -103,6 +103,11 @@ void MagickBrightness(benchmark::State& state)
     MagickRun(state, 1, [](Magick::Image& work) { work.brightnessContrast(10, 0); });
 }
 
+void MagickGamma(benchmark::State& state)
+{
+    MagickRun(state, 1, [](Magick::Image& work) { work.gamma(1.5); });
+}
+
 void MagickModulate(benchmark::State& state)
 {
     MagickRun(state, 1, [](Magick::Image& work) { work.modulate(100, 150, 100); });
@@ -119,6 +124,23 @@ void VeskoBrightness(benchmark::State& state)
         state.ResumeTiming();
         if (!is5_AdjustBrightnessContrast(img.data(), w, h, 3, w * 3, 0.1, 0.0, 2)) {
             state.SkipWithError("is5_AdjustBrightnessContrast failed");
+            break;
+        }
+        benchmark::DoNotOptimize(img.data());
+    }
+    state.counters["peak_rss_mib"] = vb::PeakRssMiB();
+}
+
+void VeskoGamma(benchmark::State& state)
+{
+    const Pair& p = Pictures();
+    std::vector<uint8_t> img = p.a;
+    for (auto _ : state) {
+        state.PauseTiming();
+        img = p.a;
+        state.ResumeTiming();
+        if (!is5_AdjustGamma(img.data(), p.width, p.height, 3, p.width * 3, 1.5, 0)) {
+            state.SkipWithError("is5_AdjustGamma failed");
             break;
         }
         benchmark::DoNotOptimize(img.data());
@@ -162,6 +184,11 @@ void VipsMapLut(benchmark::State& state)
     g_object_unref(lut);
 }
 
+void VipsGamma(benchmark::State& state)
+{
+    VipsRun(state, [](VipsImage* in, VipsImage** out) { return vips_gamma(in, out, "exponent", 1.5, nullptr); });
+}
+
 void VipsRecomb(benchmark::State& state)
 {
     const double s = 1.5, a = 0.3086 * (1 - s), b = 0.6094 * (1 - s), c = 0.082 * (1 - s);
@@ -190,6 +217,10 @@ BENCHMARK_CAPTURE(VeskoOverlay, m4, 4, 1.0, 0u)->Name("overlay_xor_full_4t/vesko
 OVERLAY_CASE(VeskoBrightness, "brightness_table/vesko");
 OVERLAY_CASE(MagickBrightness, "brightness_table/imagemagick");
 OVERLAY_CASE(VipsMapLut, "brightness_table/libvips");
+
+OVERLAY_CASE(VeskoGamma, "gamma_table/vesko");
+OVERLAY_CASE(MagickGamma, "gamma_table/imagemagick");
+OVERLAY_CASE(VipsGamma, "gamma_table/libvips");
 
 OVERLAY_CASE(VeskoSaturation, "saturation_1_5/vesko");
 OVERLAY_CASE(MagickModulate, "saturation_1_5/imagemagick");

@@ -14,16 +14,6 @@ int ISUnsupported(const char* name)
 #define IS_STUB(name) ISUnsupported(#name)
 
 
-
-
-BOOL is5_AdjustGamma(void*, uint32_t, uint32_t, uint32_t, uint32_t, double, uint32_t) { return IS_STUB(is5_AdjustGamma); }
-
-void is5_SetHBITMAPCreateMethod(int32_t) { IS_STUB(is5_SetHBITMAPCreateMethod); }
-#ifdef _WIN32
-BOOL is5_DCToRGB(HDC, int32_t, int32_t, uint32_t, uint32_t, void*) { return IS_STUB(is5_DCToRGB); }
-BOOL is5_DrawRGB(HDC, const void*, uint32_t, uint32_t, uint32_t, int32_t, int32_t, HPALETTE) { return IS_STUB(is5_DrawRGB); }
-#endif
-
 void* is5_ReadTGA(HISSRC, uint32_t*, uint32_t*, uint32_t, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadTGA); return nullptr; }
 BOOL is5_GetTGADims(HISSRC, uint32_t*, uint32_t*, uint32_t*, int32_t) { return IS_STUB(is5_GetTGADims); }
 void* is5_ReadWBMP(HISSRC, uint32_t*, uint32_t*, RGBQUAD*, uint32_t, uint32_t) { IS_STUB(is5_ReadWBMP); return nullptr; }

@@ -89,7 +89,7 @@ HBITMAP CISGdi::ISDIBToHBITMAP(const BITMAPINFOHEADER* dib, HPALETTE palette, HD
     DibTargetDC target(dc, h.biBitCount == 1);
     if (!target.Get())
         return Fail(26, static_cast<HBITMAP>(nullptr));
-    const int caps = GetDeviceCaps(target.Get(), RASTERCAPS);
+    const int caps = g_isRasterCaps(target.Get());
     if (!section && !(caps & RC_DI_BITMAP))
         return Fail(26, static_cast<HBITMAP>(nullptr));
 

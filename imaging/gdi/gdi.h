@@ -7,14 +7,37 @@
 
 #include "../platform/winshim.h"
 
+// RASTERCAPS of a DC; every capability test of the GDI operations reads it
+// here, so that tests can stand in for devices that lack a capability.
+extern int (*g_isRasterCaps)(HDC dc);
+
 // The GDI operations. Each stores its library code in m_status: 1 memory,
-// 5 bad argument or header, 17 bit-field masks asked of ISHBITMAPToDIB,
-// 25 GetDIBits failed, 26 device without RC_DI_BITMAP, 35 bitmap not
-// created, 40 DIB section without pixel memory.
+// 5 bad argument or header, 10 no memory DC, 17 bit-field masks asked of
+// ISHBITMAPToDIB, 23 no compatible bitmap, 25 GetDIBits failed, 26 device
+// without a capability the operation needs, 29 BitBlt failed, 35 bitmap not
+// created, 37 SelectObject failed, 40 DIB section without pixel memory.
 class CISGdi {
 public:
     int32_t m_status = 0;
     void ISClearStatus() { m_status = 0; }
+
+    // The workers of is5_RGBToHBITMAP and is5_HBITMAPToRGB: the bitmap as the
+    // thread's creation method makes it, and a bitmap's pixels as top-down
+    // R,G,B rows. Stride 0 = packed.
+    HBITMAP ISRGBToHBITMAP(const BYTE* pixels, uint32_t width, uint32_t height, size_t stride, HPALETTE palette,
+                           HDC dc);
+    BOOL ISHBITMAPToRGB(HBITMAP bitmap, HDC dc, HPALETTE palette, BYTE* target);
+    // The rectangle at (x, y) of a DC as top-down R,G,B rows of width x 3 bytes.
+    BOOL ISDCToRGBImpl(HDC dc, int32_t x, int32_t y, uint32_t width, uint32_t height, BYTE* target);
+    // An RGB buffer drawn at (x, y) through a temporary bitmap.
+    BOOL ISDrawRGBImpl(HDC dc, const BYTE* pixels, uint32_t width, uint32_t height, size_t stride, int32_t x,
+                       int32_t y, HPALETTE palette);
+    // A bitmap blitted at (x, y), from its origin or from (sourceX, sourceY);
+    // a null palette is DEFAULT_PALETTE.
+    BOOL ISDrawHBITMAP(HDC dc, HBITMAP bitmap, int32_t x, int32_t y, int32_t width, int32_t height,
+                       HPALETTE palette);
+    BOOL ISDrawHBITMAPEx(HDC dc, HBITMAP bitmap, int32_t x, int32_t y, int32_t sourceX, int32_t sourceY,
+                         int32_t width, int32_t height, HPALETTE palette);
 
     // A packed DIB of the bitmap, always from GlobalAlloc (never the
     // application's allocator), freed with GlobalFree; compression 0 or
@@ -79,6 +102,40 @@ public:
 
 private:
     HDC m_dc;
+};
+
+// A memory DC compatible with another, with at most one object selected by
+// Select, which goes back out before the DC is deleted.
+class CISMemoryDC {
+public:
+    explicit CISMemoryDC(HDC compatible) : m_dc(CreateCompatibleDC(compatible)) {}
+    ~CISMemoryDC()
+    {
+        Deselect();
+        if (m_dc)
+            DeleteDC(m_dc);
+    }
+    CISMemoryDC(const CISMemoryDC&) = delete;
+    CISMemoryDC& operator=(const CISMemoryDC&) = delete;
+    HDC Get() const { return m_dc; }
+    bool Select(HGDIOBJ object)
+    {
+        HGDIOBJ old = SelectObject(m_dc, object);
+        if (!old || old == HGDI_ERROR)
+            return false;
+        m_old = old;
+        return true;
+    }
+    void Deselect()
+    {
+        if (m_old)
+            SelectObject(m_dc, m_old);
+        m_old = nullptr;
+    }
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_old = nullptr;
 };
 
 // A GDI object deleted at the end of its scope unless released.

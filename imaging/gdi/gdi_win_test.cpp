@@ -10,27 +10,11 @@
 
 #include "imaging/core/frame.h"
 #include "imaging/dib/dib.h"
+#include "imaging/gdi/gdi_test_util.h"
 #include "imaging/is5.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-std::vector<BYTE> Random(size_t n, uint32_t seed)
-{
-    std::vector<BYTE> v(n);
-    for (size_t i = 0; i < n; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        v[i] = BYTE(seed >> 16);
-    }
-    return v;
-}
-
-// Sets the calling thread's creation method for one scope.
-class CreationMethod {
-public:
-    explicit CreationMethod(int32_t method) { ISGetThreadState()->hbitmapCreateMethod = method; }
-    ~CreationMethod() { ISGetThreadState()->hbitmapCreateMethod = 0; }
-};
 
 BITMAP ObjectOf(HBITMAP bitmap)
 {
@@ -45,7 +29,7 @@ TEST_P(RgbHbitmapRoundTrip, RandomImageComesBackExact)
 {
     CreationMethod method(GetParam());
     const uint32_t width = 37, height = 23;
-    const std::vector<BYTE> rgb = Random(width * 3 * height, 37);
+    const std::vector<BYTE> rgb = vt::RandomBytes(width * 3 * height, 37);
     HDC screen = GetDC(nullptr);
     HBITMAP bitmap = is5_RGBToHBITMAP(rgb.data(), width, height, width * 3, nullptr, screen);
     ASSERT_NE(nullptr, bitmap) << ISGetLastError();
@@ -68,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(Methods, RgbHbitmapRoundTrip, ::testing::Values(0, 1),
 TEST(RgbToHbitmap, WiderStrideAndNoDcStillExact)
 {
     const uint32_t width = 5, height = 4, stride = 19;
-    const std::vector<BYTE> src = Random(stride * height, 5);
+    const std::vector<BYTE> src = vt::RandomBytes(stride * height, 5);
     HBITMAP bitmap = is5_RGBToHBITMAP(src.data(), width, height, stride, nullptr, nullptr);
     ASSERT_NE(nullptr, bitmap) << ISGetLastError();
     std::vector<BYTE> back(width * 3 * height);
@@ -156,7 +140,7 @@ TEST(DibToHbitmap, SectionPathComputesAZeroImageSize)
 {
     CreationMethod method(1);
     const uint32_t width = 7, height = 3;
-    const std::vector<BYTE> rgb = Random(width * 3 * height, 9);
+    const std::vector<BYTE> rgb = vt::RandomBytes(width * 3 * height, 9);
     CISDIB dib;
     BITMAPINFOHEADER* header = dib.ISRGBToDIB(rgb.data(), width, height, 0, nullptr, 0);
     ASSERT_NE(nullptr, header);

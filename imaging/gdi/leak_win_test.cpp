@@ -1,5 +1,5 @@
-// No GDI object outlives a conversion, a text measurement or a smoothed
-// text drawing: with all but about 500 of the
+// No GDI object outlives a conversion, a text measurement, a smoothed text
+// drawing, a DC capture or an RGB drawing: with all but about 500 of the
 // process's GDI handles taken, a single leaked object per call would exhaust
 // the table within the 1,000 rounds and make the conversions fail.
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imaging/core/frame.h"
+#include "imaging/gdi/gdi_test_util.h"
 #include "imaging/is5.h"
 #include "tests/support/test_support.h"
 
@@ -78,6 +79,29 @@ TEST_F(SqueezedHandleTable, ConversionsReleaseEveryObject)
     }
     ReleaseDC(nullptr, screen);
     FreeLibrary(resources);
+}
+
+TEST_F(SqueezedHandleTable, CaptureAndDrawReleaseEveryObject)
+{
+    const uint32_t w = 16, h = 9;
+    std::vector<BYTE> rgb(w * h * 3);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = BYTE(i * 13);
+    std::vector<BYTE> back(rgb.size());
+    SectionDC section;
+    ASSERT_TRUE(section.Ok());
+    HDC dc = section.Dc();
+    for (int round = 0; round < kRounds; ++round) {
+        for (int32_t method : {0, 1}) {
+            is5_SetHBITMAPCreateMethod(method);
+            ASSERT_TRUE(is5_DrawRGB(dc, rgb.data(), w, h, w * 3, 5, 6, nullptr))
+                << "round " << round << " method " << method << " error " << ISGetLastError();
+            ASSERT_TRUE(is5_DCToRGB(dc, 5, 6, w, h, back.data()))
+                << "round " << round << " method " << method << " error " << ISGetLastError();
+            ASSERT_EQ(rgb, back);
+        }
+    }
+    is5_SetHBITMAPCreateMethod(0);
 }
 
 }  // namespace

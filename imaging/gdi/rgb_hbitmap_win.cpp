@@ -1,10 +1,16 @@
-// RGB buffers to GDI bitmaps and back: is5_RGBToHBITMAP, is5_HBITMAPToRGB and
-// the DIB-section builder.
+// RGB buffers to GDI bitmaps and back: is5_RGBToHBITMAP, is5_HBITMAPToRGB,
+// their workers and the DIB-section builder.
 #include <cstring>
 
 #include "../core/frame.h"
 #include "../dib/dib.h"
 #include "gdi.h"
+
+namespace {
+int RasterCaps(HDC dc) { return GetDeviceCaps(dc, RASTERCAPS); }
+}  // namespace
+
+int (*g_isRasterCaps)(HDC dc) = RasterCaps;
 
 HBITMAP CISGdi::ISRGBToDIBSection(const BYTE* pixels, uint32_t width, uint32_t height, size_t stride,
                                   HPALETTE palette, HDC dc)
@@ -41,23 +47,16 @@ HBITMAP CISGdi::ISRGBToDIBSection(const BYTE* pixels, uint32_t width, uint32_t h
     return bitmap;
 }
 
-extern "C" HBITMAP is5_RGBToHBITMAP(const void* pixels, uint32_t width, uint32_t height, uint32_t stride,
-                                    HPALETTE palette, HDC dc)
+HBITMAP CISGdi::ISRGBToHBITMAP(const BYTE* pixels, uint32_t width, uint32_t height, size_t stride, HPALETTE palette,
+                               HDC dc)
 {
-    static const char kName[] = "is5_RGBToHBITMAP";
-    ISThreadState* state = ISGetThreadState();
-    if (!state)
-        return nullptr;
-    ISSetLastError(0, kName);
     ISCallGuard guard;
-    if (!pixels) {
-        ISSetLastError(5, kName);
-        return nullptr;
-    }
-    CISGdi gdi;
+    if (!pixels)
+        return Fail(5, static_cast<HBITMAP>(nullptr));
+    const ISThreadState* state = ISGetThreadState();
     HBITMAP bitmap = nullptr;
-    if (state->hbitmapCreateMethod) {
-        bitmap = gdi.ISRGBToDIBSection(static_cast<const BYTE*>(pixels), width, height, stride, palette, dc);
+    if (state && state->hbitmapCreateMethod) {
+        bitmap = ISRGBToDIBSection(pixels, width, height, stride, palette, dc);
     } else {
         // The temporary DIB never goes through the application's allocator.
         CISDIB dib;
@@ -69,14 +68,53 @@ extern "C" HBITMAP is5_RGBToHBITMAP(const void* pixels, uint32_t width, uint32_t
         else if (size && !memory.Alloc(size))
             dib.m_status = 1;
         else if (size)
-            header = dib.ISRGBToDIB(static_cast<const BYTE*>(pixels), width, height, stride, memory.GetData(), 0);
+            header = dib.ISRGBToDIB(pixels, width, height, stride, memory.GetData(), 0);
         if (header)
-            bitmap = gdi.ISDIBToHBITMAP(header, palette, dc);
+            bitmap = ISDIBToHBITMAP(header, palette, dc);
         else
-            gdi.m_status = dib.m_status;
+            m_status = dib.m_status;
     }
-    if (!bitmap)
-        ISSetLastError(gdi.m_status ? gdi.m_status : 35, kName);
+    if (!bitmap && !m_status)
+        m_status = 35;
+    return bitmap;
+}
+
+BOOL CISGdi::ISHBITMAPToRGB(HBITMAP bitmap, HDC dc, HPALETTE palette, BYTE* target)
+{
+    ISCallGuard guard;
+    if (!bitmap || !target)
+        return Fail(5, FALSE);
+    if (!dc || !(g_isRasterCaps(dc) & RC_DI_BITMAP))
+        return Fail(26, FALSE);
+    // On palette devices the system palette stands in for a missing one.
+    CISGdiObject<HPALETTE> system;
+    if (!palette && (g_isRasterCaps(dc) & RC_PALETTE)) {
+        PALETTEENTRY entries[256] = {};
+        const UINT got = GetSystemPaletteEntries(dc, 0, 255, entries);
+        system.Reset(ISCreateLogicalPalette(entries, got ? 255 : 0));
+        palette = system.Get();
+    }
+    BITMAPINFOHEADER* dib = ISHBITMAPToDIB(bitmap, BI_RGB, palette);
+    if (!dib)
+        return FALSE;
+    CISDIB decode;
+    const BOOL ok = decode.ISDIBToRGB(dib, target);
+    GlobalFree(dib);
+    if (!ok)
+        return Fail(decode.m_status ? decode.m_status : 17, FALSE);
+    return TRUE;
+}
+
+extern "C" HBITMAP is5_RGBToHBITMAP(const void* pixels, uint32_t width, uint32_t height, uint32_t stride,
+                                    HPALETTE palette, HDC dc)
+{
+    static const char kName[] = "is5_RGBToHBITMAP";
+    if (!ISGetThreadState())
+        return nullptr;
+    ISSetLastError(0, kName);
+    CISGdi gdi;
+    HBITMAP bitmap = gdi.ISRGBToHBITMAP(static_cast<const BYTE*>(pixels), width, height, stride, palette, dc);
+    ISSetLastError(bitmap ? 0 : gdi.m_status, kName);
     return bitmap;
 }
 
@@ -86,35 +124,8 @@ extern "C" BOOL is5_HBITMAPToRGB(HBITMAP bitmap, HDC dc, HPALETTE palette, void*
     if (!ISGetThreadState())
         return FALSE;
     ISSetLastError(0, kName);
-    ISCallGuard guard;
-    if (!bitmap || !target) {
-        ISSetLastError(5, kName);
-        return FALSE;
-    }
-    if (!dc || !(GetDeviceCaps(dc, RASTERCAPS) & RC_DI_BITMAP)) {
-        ISSetLastError(26, kName);
-        return FALSE;
-    }
-    // On palette devices the system palette stands in for a missing one.
-    CISGdiObject<HPALETTE> system;
-    if (!palette && (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE)) {
-        PALETTEENTRY entries[256] = {};
-        const UINT got = GetSystemPaletteEntries(dc, 0, 255, entries);
-        system.Reset(ISCreateLogicalPalette(entries, got ? 255 : 0));
-        palette = system.Get();
-    }
     CISGdi gdi;
-    BITMAPINFOHEADER* dib = gdi.ISHBITMAPToDIB(bitmap, BI_RGB, palette);
-    if (!dib) {
-        ISSetLastError(gdi.m_status, kName);
-        return FALSE;
-    }
-    CISDIB decode;
-    const BOOL ok = decode.ISDIBToRGB(dib, static_cast<BYTE*>(target));
-    GlobalFree(dib);
-    if (!ok) {
-        ISSetLastError(decode.m_status, kName);
-        return FALSE;
-    }
-    return TRUE;
+    const BOOL ok = gdi.ISHBITMAPToRGB(bitmap, dc, palette, static_cast<BYTE*>(target));
+    ISSetLastError(ok ? 0 : gdi.m_status, kName);
+    return ok;
 }

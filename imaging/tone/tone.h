@@ -1,6 +1,6 @@
 // Tone and colour adjustments of 8-bit samples in place: brightness and
-// contrast through a tone curve, saturation, per-channel tables, histograms
-// and the automatic grey threshold. Each routine returns TRUE on success and
+// contrast through a tone curve, saturation, gamma, per-channel tables,
+// histograms and the automatic grey threshold. Each routine returns TRUE on success and
 // stores its status (0, 1 out of memory, 5 bad argument, 14 cancelled) in
 // *status, which may be null.
 #pragma once
@@ -15,6 +15,9 @@ constexpr uint32_t kISToneThreePoints = 0x2;
 constexpr uint32_t kISToneSevenPoints = 0x4;
 constexpr uint32_t kISToneGreyOffset = 0x100;
 constexpr uint32_t kISToneLightness = 0x200;
+
+// Flag of the gamma correction: with 4 channels the fourth goes through the table too.
+constexpr uint32_t kISGammaAlpha = 0x1;
 
 struct ISCurvePoint {
     double x;
@@ -37,6 +40,15 @@ BOOL ISBrightnessContrast(BYTE* pixels, int32_t width, int32_t height, int32_t c
 // 4-byte pixels; 0 leaves the image as it is.
 BOOL ISSaturationMatrix(BYTE* pixels, int32_t width, int32_t height, int32_t channels, int32_t stride,
                         double saturation, int32_t* status);
+
+// The gamma table: entry i = trunc(256 (i / 256)^(1 / gamma)), at most 255;
+// gamma 0 is the identity. FALSE for a negative, NaN or infinite gamma.
+BOOL ISGammaTable(double gamma, BYTE table[256]);
+
+// Every sample of 1 to 4 channels through the gamma table (the fourth only
+// with kISGammaAlpha); an empty image succeeds.
+BOOL ISAdjustGammaImpl(BYTE* pixels, uint32_t width, uint32_t height, uint32_t channels, uint32_t stride,
+                       double gamma, uint32_t flags, int32_t* status);
 
 // Each sample through its channel's table; a null table leaves that channel.
 BOOL ISApplyChannelLUT(BYTE* pixels, int32_t width, int32_t height, int32_t channels, int32_t stride,

@@ -160,4 +160,26 @@ bool TakeScreenshot(const std::string& pngPath, Pnm* image)
     return png_image_finish_read(&png, nullptr, image->pixels.data(), 0, nullptr) != 0;
 }
 
+std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed)
+{
+    std::vector<uint8_t> v(n);
+    for (size_t i = 0; i < n; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        v[i] = static_cast<uint8_t>(seed >> 16);
+    }
+    return v;
+}
+
+bool IsErrorReport(const std::string& message, int32_t code, const std::string& name)
+{
+    const std::string head = "Error " + std::to_string(code) + " in " + name + " (";
+    if (message.compare(0, head.size(), head) != 0 || message.size() != head.size() + 9)
+        return false;
+    const std::string stamp = message.substr(head.size());
+    for (size_t i = 0; i < 8; ++i)
+        if (i % 3 == 2 ? stamp[i] != ':' : !std::isdigit(static_cast<unsigned char>(stamp[i])))
+            return false;
+    return stamp[8] == ')';
+}
+
 }  // namespace vt

@@ -1,8 +1,10 @@
 // Helpers shared by the test executables, native and under Wine.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vt {
@@ -33,5 +35,26 @@ int RunHost(const std::string& program, const std::vector<std::string>& args);
 
 // Saves the test's X display as a PNG (tools/screenshot) and reads it back as RGB.
 bool TakeScreenshot(const std::string& pngPath, Pnm* image);
+
+// n bytes of a fixed linear congruential sequence: the same for a seed everywhere.
+std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed);
+
+// Whether a message reads "Error <code> in <name> (hh:mm:ss)", as the imaging
+// library's error log writes it.
+bool IsErrorReport(const std::string& message, int32_t code, const std::string& name);
+
+// Two threads meet here, each calling Arrive once, so that what they do next overlaps.
+class Meeting {
+public:
+    void Arrive()
+    {
+        ++m_arrived;
+        while (m_arrived.load() < 2)
+            std::this_thread::yield();
+    }
+
+private:
+    std::atomic<int> m_arrived{0};
+};
 
 }  // namespace vt
