@@ -37,14 +37,8 @@ void VipsGrey(benchmark::State& state)
 {
     const vb::Picture& p = vb::PhotoPixels(24);
     VipsImage* weights = vips_image_new_matrixv(3, 1, 306 / 1024.0, 601 / 1024.0, 117 / 1024.0);
-    vb::VipsRun(state, p.rgb, p.width, p.height, [&](VipsImage* in, VipsImage** out) {
-        VipsImage* sum = nullptr;
-        if (vips_recomb(in, &sum, weights, nullptr))
-            return -1;
-        int rc = vips_cast_uchar(sum, out, nullptr);
-        g_object_unref(sum);
-        return rc;
-    });
+    vb::VipsRun(state, p.rgb, p.width, p.height,
+                [&](VipsImage* in, VipsImage** out) { return vb::VipsRecombUchar(in, out, weights); });
     g_object_unref(weights);
 }
 
