@@ -144,18 +144,18 @@ void RegisterCase(const ResizeCase& c, TargetSize s, int threads)
                            std::to_string(c.mode) + "_" + c.operation + (threads > 1 ? "_4t" : "") + "/";
     const std::string magickName =
         std::string(bicubic ? "magick_interpolative-" : "magick_resize-") + c.magickFilterName;
-    benchmark::RegisterBenchmark((op + "vesko").c_str(), VeskoResize, c, s.width, s.height, threads)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
+    // On several threads the CPU time is the whole process's.
+    auto timing = [threads](benchmark::internal::Benchmark* b) {
+        b->Unit(benchmark::kMillisecond)->UseRealTime();
+        if (threads > 1)
+            b->MeasureProcessCPUTime();
+    };
+    timing(benchmark::RegisterBenchmark((op + "vesko").c_str(), VeskoResize, c, s.width, s.height, threads));
     if (c.vipsKernelName) {
         const std::string vipsName = std::string(bicubic ? "vips_affine-" : "vips_reduce-") + c.vipsKernelName;
-        benchmark::RegisterBenchmark((op + vipsName).c_str(), VipsResize, c, s.width, s.height, threads)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        timing(benchmark::RegisterBenchmark((op + vipsName).c_str(), VipsResize, c, s.width, s.height, threads));
     }
-    benchmark::RegisterBenchmark((op + magickName).c_str(), MagickResize, c, s.width, s.height, threads)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
+    timing(benchmark::RegisterBenchmark((op + magickName).c_str(), MagickResize, c, s.width, s.height, threads));
 }
 
 int Register()
