@@ -38,19 +38,7 @@ constexpr double kAmount = 1.0;
 // 0: 1920x1080 crop of the 12 MP picture; 24: the 24 MP picture.
 const vb::Picture& Input(int which)
 {
-    static vb::Picture hd;
-    if (which == 24)
-        return vb::PhotoPixels(24);
-    if (hd.rgb.empty()) {
-        const vb::Picture& p = vb::PhotoPixels(12);
-        hd.width = std::min<uint32_t>(1920, p.width);
-        hd.height = std::min<uint32_t>(1080, p.height);
-        hd.rgb.resize(size_t(hd.width) * hd.height * 3);
-        for (uint32_t r = 0; r < hd.height; ++r)
-            std::memcpy(hd.rgb.data() + size_t(r) * hd.width * 3, p.rgb.data() + size_t(r) * p.width * 3,
-                        size_t(hd.width) * 3);
-    }
-    return hd;
+    return which == 24 ? vb::PhotoPixels(24) : vb::Photo1080();
 }
 
 void VeskoBox(benchmark::State& state, int which, int size)

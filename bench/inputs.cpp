@@ -1,5 +1,6 @@
 #include "inputs.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -57,6 +58,8 @@ double StatusMiB(const char* field)
     return mib;
 }
 
+}  // namespace
+
 std::vector<uint8_t> ReadAll(const std::string& path)
 {
     FILE* f = std::fopen(path.c_str(), "rb");
@@ -71,13 +74,15 @@ std::vector<uint8_t> ReadAll(const std::string& path)
     return bytes;
 }
 
-}  // namespace
-
-std::string PhotoJpegPath(int megapixels)
+std::string PhotoJpegPath(int megapixels, Coding coding)
 {
     uint32_t w, h;
     Size(megapixels, &w, &h);
-    std::string path = Dir() + "/photo-" + std::to_string(w) + "x" + std::to_string(h) + ".jpg";
+    static const char* const kSuffix[] = {"", "-444", "-progressive", "-grey"};
+    static const char* const kOptions[] = {"-sampling-factor 2x2", "-sampling-factor 1x1",
+                                           "-sampling-factor 2x2 -interlace JPEG", "-colorspace Gray"};
+    const int c = static_cast<int>(coding);
+    std::string path = Dir() + "/photo-" + std::to_string(w) + "x" + std::to_string(h) + kSuffix[c] + ".jpg";
     FILE* f = std::fopen(path.c_str(), "rb");
     if (f) {
         std::fclose(f);
@@ -87,19 +92,20 @@ std::string PhotoJpegPath(int megapixels)
     char cmd[1024];
     std::snprintf(cmd, sizeof cmd,
                   "convert -seed 7 -size %ux%u plasma:fractal -blur 0x2 -resize %ux%u! -attenuate 0.3 "
-                  "+noise Gaussian -depth 8 -quality 90 -sampling-factor 2x2 '%s.tmp.jpg' && mv '%s.tmp.jpg' '%s'",
-                  w / 4, h / 4, w, h, path.c_str(), path.c_str(), path.c_str());
+                  "+noise Gaussian -depth 8 -quality 90 %s '%s.tmp.jpg' && mv '%s.tmp.jpg' '%s'",
+                  w / 4, h / 4, w, h, kOptions[c], path.c_str(), path.c_str(), path.c_str());
     if (std::system(cmd) != 0)
         throw std::runtime_error("convert failed");
     return path;
 }
 
-const std::vector<uint8_t>& PhotoJpeg(int megapixels)
+const std::vector<uint8_t>& PhotoJpeg(int megapixels, Coding coding)
 {
-    static std::map<int, std::vector<uint8_t>> cache;
-    auto it = cache.find(megapixels);
+    static std::map<std::pair<int, Coding>, std::vector<uint8_t>> cache;
+    const auto key = std::make_pair(megapixels, coding);
+    auto it = cache.find(key);
     if (it == cache.end()) {
-        it = cache.emplace(megapixels, ReadAll(PhotoJpegPath(megapixels))).first;
+        it = cache.emplace(key, ReadAll(PhotoJpegPath(megapixels, coding))).first;
         MarkMemoryBaseline();
     }
     return it->second;
@@ -133,6 +139,22 @@ const Picture& PhotoPixels(int megapixels)
     const Picture& kept = cache.emplace(megapixels, std::move(p)).first->second;
     MarkMemoryBaseline();
     return kept;
+}
+
+const Picture& Photo1080()
+{
+    static Picture hd;
+    if (hd.rgb.empty()) {
+        const Picture& p = PhotoPixels(12);
+        hd.width = std::min<uint32_t>(1920, p.width);
+        hd.height = std::min<uint32_t>(1080, p.height);
+        hd.rgb.resize(size_t(hd.width) * hd.height * 3);
+        for (uint32_t r = 0; r < hd.height; ++r)
+            std::memcpy(hd.rgb.data() + size_t(r) * hd.width * 3, p.rgb.data() + size_t(r) * p.width * 3,
+                        size_t(hd.width) * 3);
+        MarkMemoryBaseline();
+    }
+    return hd;
 }
 
 void MarkMemoryBaseline()

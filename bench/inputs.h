@@ -16,13 +16,22 @@ struct Picture {
 // True when --tiny was given: every input is a few pixels, each case runs once.
 bool Tiny();
 
-// A photo-like q90 4:2:0 JPEG (plasma fractal, blurred, with noise) of about
+// The whole file; throws when it cannot be read.
+std::vector<uint8_t> ReadAll(const std::string& path);
+
+// How the photo is coded: q90 4:2:0 by default, or 4:4:4, progressive
+// (4:2:0) or grey.
+enum class Coding { k420, k444, kProgressive, kGrey };
+
+// A photo-like q90 JPEG (plasma fractal, blurred, with noise) of about
 // `megapixels` (16:9); tiny mode gives 64x36.
-const std::vector<uint8_t>& PhotoJpeg(int megapixels);
-// The same picture decoded (by libjpeg directly).
+const std::vector<uint8_t>& PhotoJpeg(int megapixels, Coding coding = Coding::k420);
+// The 4:2:0 picture decoded (by libjpeg directly).
 const Picture& PhotoPixels(int megapixels);
+// The top-left 1920x1080 of the 12 MP picture (smaller in tiny mode).
+const Picture& Photo1080();
 // Its path on disk, for peers that read files.
-std::string PhotoJpegPath(int megapixels);
+std::string PhotoJpegPath(int megapixels, Coding coding = Coding::k420);
 
 // Memory of a case. Each case runs in a process of its own (tools/bench), so
 // the kernel's peak resident set is that case's; it is reset when an input has

@@ -17,20 +17,6 @@
 
 namespace {
 
-std::vector<uint8_t> ReadAll(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        throw std::runtime_error("cannot read " + path);
-    uint8_t buf[1 << 16];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.insert(bytes.end(), buf, buf + n);
-    std::fclose(f);
-    return bytes;
-}
-
 // The photo of inputs.h as a JP2: lossless (5/3) or irreversible 9/7.
 std::string PhotoJp2Path(int megapixels, bool irreversible)
 {
@@ -55,7 +41,7 @@ const std::vector<uint8_t>& PhotoJp2(int megapixels, bool irreversible)
     auto key = std::make_pair(megapixels, irreversible);
     auto it = cache.find(key);
     if (it == cache.end()) {
-        it = cache.emplace(key, ReadAll(PhotoJp2Path(megapixels, irreversible))).first;
+        it = cache.emplace(key, vb::ReadAll(PhotoJp2Path(megapixels, irreversible))).first;
         vb::MarkMemoryBaseline();
     }
     return it->second;

@@ -13,6 +13,17 @@
 
 namespace vb {
 
+// vips_recomb by `matrix` (a band of output per row), cast back to 8 bits.
+inline int VipsRecombUchar(VipsImage* in, VipsImage** out, VipsImage* matrix)
+{
+    VipsImage* sum = nullptr;
+    if (vips_recomb(in, &sum, matrix, nullptr))
+        return -1;
+    const int rc = vips_cast_uchar(sum, out, nullptr);
+    g_object_unref(sum);
+    return rc;
+}
+
 template <typename Build>
 void VipsRun(benchmark::State& state, const std::vector<uint8_t>& rgb, uint32_t width, uint32_t height, Build build)
 {

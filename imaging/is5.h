@@ -23,6 +23,13 @@ typedef struct ISResolution {
     uint32_t unit;
 } ISResolution;
 
+/* The largest buffer the library hands out, in bytes. */
+#define IS5_MAX_ALLOC 2147348478u
+
+/* Flag of every read entry and of is5_WriteBMP: the picture as one packed DIB
+   (BITMAPINFOHEADER, colour table, bottom-up rows padded to 4 bytes). */
+#define IS5_DIB 0x2u
+
 /* Progress callback: (rows done, row count, user data) -> FALSE to cancel. */
 typedef BOOL (*ISProgressCallback)(int32_t done, int32_t total, void* user);
 typedef void (*ISErrorCallback)(int32_t code, const char* function, void* user);
@@ -88,21 +95,62 @@ void* is5_ReadMetafile(const char* path, uint32_t* width, uint32_t* height, uint
                        COLORREF background, uint32_t flags);
 
 /* Pixel operations */
-/* Flag bit 0: 16-bit samples, strides in samples; 0x100000: no pool split. */
+
+/* Flag of the operations that use the thread pool: stay on the calling thread. */
+#define IS5_NO_SPLIT 0x100000u
+
+/* is5_ResizeImage modes: 0 to 13 filter kernels (8-bit samples only), then
+   the resamplers without a kernel table. */
+#define IS5_RESIZE_BOX 0
+#define IS5_RESIZE_TRIANGLE 1
+#define IS5_RESIZE_HAMMING 2
+#define IS5_RESIZE_GAUSSIAN 3
+#define IS5_RESIZE_BELL 4
+#define IS5_RESIZE_BSPLINE 5
+#define IS5_RESIZE_HERMITE 6
+#define IS5_RESIZE_BSPLINE_ALT 7 /* the kernel of mode 5 */
+#define IS5_RESIZE_LANCZOS3 8
+#define IS5_RESIZE_MITCHELL 9
+#define IS5_RESIZE_SINC 10
+#define IS5_RESIZE_HERMITE_ALT 11 /* the kernel of mode 6 */
+#define IS5_RESIZE_HANNING 12
+#define IS5_RESIZE_CATMULL_ROM 13
+#define IS5_RESIZE_DECIMATE 14    /* block average over whole ratios */
+#define IS5_RESIZE_DECIMATE_EX 15 /* area average over any ratio */
+#define IS5_RESIZE_BILINEAR 16
+#define IS5_RESIZE_BICUBIC 17
+#define IS5_RESIZE_NEAREST 18
+/* is5_ResizeImage flag: 16-bit samples, strides in samples. */
+#define IS5_RESIZE_16BIT 0x1
 BOOL is5_ResizeImage(const void* source, int32_t width, int32_t height, int32_t stride, void* target,
                      int32_t targetWidth, int32_t targetHeight, int32_t targetStride, int32_t channels, int32_t mode,
                      int32_t flags);
+/* Flags of is5_BlurImage and is5_UnsharpMaskImage: the low eight bits pick the
+   channels to process (bit i: sample i of a pixel). */
+#define IS5_BLUR_CHANNEL_MASK 0xFFu
+#define IS5_BLUR_RGB 0x7u
+#define IS5_BLUR_16BIT 0x200u /* 16-bit samples, strides in samples */
 BOOL is5_BlurImage(const void* source, uint32_t width, uint32_t height, uint32_t channels, uint32_t stride,
                    void* target, uint32_t targetStride, int32_t size, double mix, uint32_t flags);
 BOOL is5_UnsharpMaskImage(const void* source, uint32_t width, uint32_t height, uint32_t channels, uint32_t stride,
                           void* target, uint32_t targetStride, int32_t threshold, double amount, double sigma,
                           uint32_t flags);
-/* Strides of the overlay count samples (16-bit samples with flags bit 0). */
+/* Strides of the overlay count samples. Blend mode 1 at opacity 1 copies the
+   overlay; below 1 it cross-fades. */
+#define IS5_OVERLAY_COPY 1
+#define IS5_OVERLAY_16BIT 0x1 /* 16-bit samples */
 BOOL is5_OverlayImage(void* target, int32_t width, int32_t height, int32_t channels, int32_t stride,
                       const void* overlay, int32_t overlayWidth, int32_t overlayHeight, int32_t overlayStride,
                       int32_t x, int32_t y, double opacity, double value, int32_t blendMode, uint32_t flags);
 BOOL is5_ModifyImageSaturation(void* pixels, int32_t width, int32_t height, int32_t channels, int32_t stride,
                                double amount);
+/* Flags of is5_AdjustBrightnessContrast; the curve has five points unless one
+   of the point flags says otherwise. */
+#define IS5_TONE_KEEP_ALPHA 0x1 /* four channels: the fourth stays */
+#define IS5_TONE_THREE_POINTS 0x2
+#define IS5_TONE_SEVEN_POINTS 0x4
+#define IS5_TONE_GREY_OFFSET 0x100
+#define IS5_TONE_LIGHTNESS 0x200
 BOOL is5_AdjustBrightnessContrast(void* pixels, int32_t width, int32_t height, int32_t channels, int32_t stride,
                                   double brightness, double contrast, uint32_t flags);
 BOOL is5_RGBToRGBA(const void* source, uint32_t width, uint32_t height, uint32_t stride, void* target,

@@ -11,8 +11,6 @@
 
 namespace {
 
-const int32_t kBilinear = 16;
-const int32_t kNearest = 18;
 const int kReaderUnknown = 0;
 const int kReaderWmf = 19;
 const int kReaderJpeg2000 = 25;
@@ -87,7 +85,8 @@ HBITMAP ReadAndFitImage(HISSRC source, int readerType, int width, int height, in
                                                  : is5_ReadImage(source, &w, &h, 0, 0);
     if (!pixels)
         return nullptr;
-    HBITMAP bitmap = CoverWithDisplay((const uint8_t*)pixels, w, h, width, height, nearest ? kNearest : kBilinear);
+    HBITMAP bitmap = CoverWithDisplay((const uint8_t*)pixels, w, h, width, height,
+                                      nearest ? IS5_RESIZE_NEAREST : IS5_RESIZE_BILINEAR);
     GlobalFree(pixels);
     return bitmap;
 }
@@ -116,7 +115,7 @@ HBITMAP LoadFromFileEx(const char* path, int readerType, int width, int height, 
         HBITMAP bitmap = ((int64_t)w == width && (int64_t)h == height)
                              ? is5_RGBToHBITMAP(pixels, w, h, w * 3, nullptr, nullptr)
                              : CoverToBitmap((const uint8_t*)pixels, w, h, width, height,
-                                             nearest ? kNearest : kBilinear, nullptr);
+                                             nearest ? IS5_RESIZE_NEAREST : IS5_RESIZE_BILINEAR, nullptr);
         GlobalFree(pixels);
         return bitmap;
     }
@@ -164,7 +163,7 @@ HBITMAP LoadPreviewBitmap(HINSTANCE instance, const char* name, int width, int h
     is5_CloseSource(source);
     if (!pixels)
         return nullptr;
-    HBITMAP bitmap = CoverWithDisplay((const uint8_t*)pixels, w, h, width, height, kBilinear);
+    HBITMAP bitmap = CoverWithDisplay((const uint8_t*)pixels, w, h, width, height, IS5_RESIZE_BILINEAR);
     GlobalFree(pixels);
     return bitmap;
 }

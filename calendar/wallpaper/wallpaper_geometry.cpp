@@ -1,13 +1,13 @@
 #include "wallpaper/wallpaper_geometry.h"
 
-#include "imaging/core/buffers.h"
+#include "imaging/is5.h"
 
 namespace {
 
 // A 24-bit buffer of width x height fits in one allocation.
 bool FitsBuffer(double width, double height)
 {
-    return width >= 1.0 && height >= 1.0 && width * height * 3.0 <= (double)kISMaxAlloc;
+    return width >= 1.0 && height >= 1.0 && width * height * 3.0 <= (double)IS5_MAX_ALLOC;
 }
 
 }  // namespace

@@ -9,9 +9,6 @@
 
 namespace {
 
-const int32_t kBicubic = 17;
-const int32_t kPlainCopy = 1;
-
 uint8_t* NewPixels(int32_t width, int32_t height)
 {
     return (uint8_t*)GlobalAlloc(GMEM_ZEROINIT, (SIZE_T)width * (SIZE_T)height * 3);
@@ -46,9 +43,11 @@ void ProcessImage(BYTE* pixels, int width, int height, const PictureRecord* reco
         return;
     const int32_t stride = width * 3;
     if (record->brightness != 0)
-        is5_AdjustBrightnessContrast(pixels, width, height, 3, stride, record->brightness / 100.0, 0.0, 2);
+        is5_AdjustBrightnessContrast(pixels, width, height, 3, stride, record->brightness / 100.0, 0.0,
+                                     IS5_TONE_THREE_POINTS);
     if (record->contrast != 0)
-        is5_AdjustBrightnessContrast(pixels, width, height, 3, stride, 0.0, record->contrast / 100.0, 2);
+        is5_AdjustBrightnessContrast(pixels, width, height, 3, stride, 0.0, record->contrast / 100.0,
+                                     IS5_TONE_THREE_POINTS);
     if (record->saturationStep != 5) {
         // Steps outside the table give 1.0, which changes nothing.
         double factor = SaturationFactor(record->saturationStep);
@@ -60,12 +59,13 @@ void ProcessImage(BYTE* pixels, int width, int height, const PictureRecord* reco
         double amount = 0;
         SharpenParameters(record->sharpness, &threshold, &amount);
         FilterThroughCopy(pixels, width, height, [&](uint8_t* work) {
-            return is5_UnsharpMaskImage(pixels, width, height, 3, stride, work, stride, threshold, amount, 2.0, 7);
+            return is5_UnsharpMaskImage(pixels, width, height, 3, stride, work, stride, threshold, amount, 2.0,
+                                        IS5_BLUR_RGB);
         });
     } else if (record->sharpness < 0) {
         const int32_t size = BlurSize(record->sharpness);
         FilterThroughCopy(pixels, width, height, [&](uint8_t* work) {
-            return is5_BlurImage(pixels, width, height, 3, stride, work, stride, size, 1.0, 7);
+            return is5_BlurImage(pixels, width, height, 3, stride, work, stride, size, 1.0, IS5_BLUR_RGB);
         });
     }
 }
@@ -101,7 +101,8 @@ uint8_t* BuildWallpaperPixels(const uint8_t* picture, uint32_t width, uint32_t h
 
     uint8_t* scaled = NewPixels(size.scaledWidth, size.scaledHeight);
     if (!scaled || !is5_ResizeImage(picture, (int32_t)width, (int32_t)height, (int32_t)(width * 3), scaled,
-                                    size.scaledWidth, size.scaledHeight, size.scaledWidth * 3, 3, kBicubic, 0)) {
+                                    size.scaledWidth, size.scaledHeight, size.scaledWidth * 3, 3,
+                                    IS5_RESIZE_BICUBIC, 0)) {
         FreePixels(scaled);
         FreePixels(canvas);
         return nullptr;
@@ -130,7 +131,7 @@ uint8_t* BuildWallpaperPixels(const uint8_t* picture, uint32_t width, uint32_t h
 
     BOOL placed = is5_OverlayImage(canvas, screenWidth, screenHeight, 3, screenWidth * 3, kept, size.keptWidth,
                                    size.keptHeight, size.keptWidth * 3, (screenWidth - size.keptWidth) >> 1,
-                                   (screenHeight - size.keptHeight) >> 1, 1.0, 0.0, kPlainCopy, 0);
+                                   (screenHeight - size.keptHeight) >> 1, 1.0, 0.0, IS5_OVERLAY_COPY, 0);
     FreePixels(kept);
     if (!placed) {
         FreePixels(canvas);

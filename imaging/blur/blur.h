@@ -7,13 +7,14 @@
 #include <cstdint>
 
 #include "../core/buffers.h"
+#include "../is5.h"
 #include "../platform/winshim.h"
 
 // Flags shared by the blur entries; bits 0-7 are the channel mask.
 enum : uint32_t {
-    kISBlurChannelMask = 0xFFu,
+    kISBlurChannelMask = IS5_BLUR_CHANNEL_MASK,
     kISBlurDirectKernel = 0x100u,  // unsharp mask: always use the direct Gaussian kernel
-    kISBlur16Bit = 0x200u,         // samples are 16-bit
+    kISBlur16Bit = IS5_BLUR_16BIT,
     kISBlurTruncate = 0x400u,      // direct kernel: truncate instead of rounding
 };
 

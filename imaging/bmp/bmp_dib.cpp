@@ -25,7 +25,7 @@ uint64_t ReadAll(CISIO* io, BYTE* target, uint64_t n)
 
 }  // namespace
 
-void* CISBmpReader::ReadDIB()
+bool CISBmpReader::ReadDIB()
 {
     const uint32_t bits = m_info.bitCount;
     switch (m_info.compression) {
@@ -33,25 +33,18 @@ void* CISBmpReader::ReadDIB()
         break;
     case BI_RLE8:
     case BI_RLE4:
-        if (bits != (m_info.compression == BI_RLE8 ? 8u : 4u) || m_topDown) {
-            Fail(6);
-            return nullptr;
-        }
+        if (bits != (m_info.compression == BI_RLE8 ? 8u : 4u) || m_topDown)
+            return Fail(6);
         break;
     case BI_BITFIELDS:
-        if (bits != 16 && bits != 32) {
-            Fail(6);
-            return nullptr;
-        }
+        if (bits != 16 && bits != 32)
+            return Fail(6);
         break;
     default:
-        Fail(6);
-        return nullptr;
+        return Fail(6);
     }
-    if (bits <= 8 && m_info.colorsUsed > 256) {
-        Fail(6);
-        return nullptr;
-    }
+    if (bits <= 8 && m_info.colorsUsed > 256)
+        return Fail(6);
     uint32_t table = 0;
     if (bits <= 8)
         table = 4 * (m_info.colorsUsed ? m_info.colorsUsed : (1u << bits));
@@ -62,17 +55,13 @@ void* CISBmpReader::ReadDIB()
     // the uncompressed picture as the DIB builders size it.
     const uint64_t rowBytes = ISBmpRowBytes(m_width, bits);
     uint64_t blockBytes = 0;
-    if (!ISBmpSizeWithin(rowBytes, m_height, kBmpInfoHeaderBytes + table, ISMaxAlloc(), &blockBytes)) {
-        Fail(1);
-        return nullptr;
-    }
+    if (!ISBmpSizeWithin(rowBytes, m_height, kBmpInfoHeaderBytes + table, ISMaxAlloc(), &blockBytes))
+        return Fail(1);
     if (bits != 16) {
         CISDIB dib;
         const uint64_t packed = dib.ISCalcDIBSize(m_width, m_height, bits, table / 4);
-        if (dib.m_status == 1) {
-            Fail(1);
-            return nullptr;
-        }
+        if (dib.m_status == 1)
+            return Fail(1);
         blockBytes = packed > blockBytes ? packed : blockBytes;
     }
     int32_t sourceSize = 0;
@@ -81,11 +70,9 @@ void* CISBmpReader::ReadDIB()
     const int64_t fileRest = int64_t(sourceSize) - m_start - kBmpFileHeaderBytes;
     if (fileRest > 0 && uint64_t(fileRest) > blockBytes)
         blockBytes = uint64_t(fileRest);
-    if (blockBytes > ISMaxAlloc() || !m_out.Alloc(blockBytes)) {
-        Fail(1);
-        return nullptr;
-    }
-    BYTE* block = m_out.GetData();
+    if (blockBytes > ISMaxAlloc())
+        return Fail(1);
+    BYTE* block = m_call->Allocate(blockBytes);
     std::memset(block, 0, static_cast<size_t>(blockBytes));
 
     ISBmpInfo header = m_info;
@@ -93,9 +80,8 @@ void* CISBmpReader::ReadDIB()
         header.imageSize = static_cast<uint32_t>(rowBytes * m_height);
     ISBmpPutInfoHeader(header, block);
     if (!m_io->ReadExactly(block + kBmpInfoHeaderBytes, static_cast<int32_t>(table))) {
-        m_out.Free();
-        Fail(3);
-        return nullptr;
+        m_call->Discard();
+        return Fail(3);
     }
     // Pixels start at the file's offset when it lies ahead; an offset into
     // the headers or the table means right here.
@@ -103,9 +89,8 @@ void* CISBmpReader::ReadDIB()
     const int64_t target = m_start + int64_t(m_file.offBits);
     if (m_file.offBits != 0 && m_io->Tell(&here) && target > here) {
         if (target > sourceSize || !m_io->Seek(static_cast<int32_t>(target), 0)) {
-            m_out.Free();
-            Fail(6);
-            return nullptr;
+            m_call->Discard();
+            return Fail(6);
         }
     }
     const uint64_t space = blockBytes - kBmpInfoHeaderBytes - table;
@@ -117,26 +102,21 @@ void* CISBmpReader::ReadDIB()
         needed = header.imageSize;
     if (got < needed)
         m_status = 3;
-    return m_out.Release();
+    return true;
 }
 
-void* CISBmpReader::ReadCoreDIB()
+bool CISBmpReader::ReadCoreDIB()
 {
     const uint32_t bits = m_info.bitCount;
     const uint32_t entries = bits <= 8 ? (1u << bits) : 0;
     BYTE table[256 * 3];
-    if (!m_io->ReadExactly(table, static_cast<int32_t>(3 * entries))) {
-        Fail(3);
-        return nullptr;
-    }
+    if (!m_io->ReadExactly(table, static_cast<int32_t>(3 * entries)))
+        return Fail(3);
     const uint64_t rowBytes = ISBmpRowBytes(m_width, bits);
     uint64_t blockBytes = 0;
-    if (!ISBmpSizeWithin(rowBytes, m_height, kBmpInfoHeaderBytes + 4ull * entries, ISMaxAlloc(), &blockBytes) ||
-        !m_out.Alloc(blockBytes)) {
-        Fail(1);
-        return nullptr;
-    }
-    BYTE* block = m_out.GetData();
+    if (!ISBmpSizeWithin(rowBytes, m_height, kBmpInfoHeaderBytes + 4ull * entries, ISMaxAlloc(), &blockBytes))
+        return Fail(1);
+    BYTE* block = m_call->Allocate(blockBytes);
     std::memset(block, 0, static_cast<size_t>(blockBytes));
     ISBmpInfo header;
     header.headerSize = kBmpInfoHeaderBytes;
@@ -153,5 +133,5 @@ void* CISBmpReader::ReadCoreDIB()
         std::memcpy(quad, table + 3 * i, 3);
     if (ReadAll(m_io, quad, image) < image)
         m_status = 3;
-    return m_out.Release();
+    return true;
 }

@@ -100,8 +100,9 @@ bool CISBmpReader::Allocate(uint64_t rowBytes, uint32_t rows)
 {
     m_outRow = rowBytes;
     uint64_t total = 0;
-    if (!ISBmpSizeWithin(rowBytes, rows, 0, ISMaxAlloc(), &total) || !m_out.Alloc(total))
+    if (!ISBmpSizeWithin(rowBytes, rows, 0, ISMaxAlloc(), &total))
         return Fail(1);
+    m_call->Allocate(total);
     return true;
 }
 
@@ -110,7 +111,7 @@ void CISBmpReader::ZeroRowsFrom(uint32_t done)
     // Rows never read are zero, also in buffers from the application's allocator.
     if (done >= m_height)
         return;
-    BYTE* first = m_out.GetData() + (m_topDown ? done * m_outRow : 0);
+    BYTE* first = m_call->Data() + (m_topDown ? done * m_outRow : 0);
     std::memset(first, 0, size_t(m_height - done) * m_outRow);
 }
 
@@ -129,7 +130,7 @@ void CISBmpReader::ReadRows(uint32_t depth)
     const bool direct = !m_hasMasks && bits == depth && (bits == 24 || bits == 32);
     const uint32_t pixelBytes = m_width * (bits / 8);
     CISImgUtil util;
-    BYTE* pixels = m_out.GetData();
+    BYTE* pixels = m_call->Data();
     for (uint32_t i = 0; i < m_height; ++i) {
         if (ISCallProgress(static_cast<int32_t>(i), static_cast<int32_t>(m_height))) {
             m_status = 14;
@@ -169,26 +170,26 @@ void CISBmpReader::ReadRows(uint32_t depth)
     }
 }
 
-void* CISBmpReader::Read(CISIO* io, uint32_t depth, RGBQUAD* palette, uint32_t flags, uint32_t* width,
-                         uint32_t* height)
+void CISBmpReader::Read(CISReadCall& call, RGBQUAD* palette, uint32_t* width, uint32_t* height)
 {
-    m_io = io;
-    m_flags = flags;
+    m_call = &call;
+    m_io = call.Source();
+    m_flags = call.Flags();
     if (!ReadHeaders())
-        return nullptr;
-    if (flags & kBmpReadDib) {
-        void* dib = m_core ? ReadCoreDIB() : ReadDIB();
-        if (dib) {
+        return;
+    if (call.Dib()) {
+        if (m_core ? ReadCoreDIB() : ReadDIB()) {
             *width = m_width;
             *height = m_height;
         }
-        return dib;
+        return;
     }
+    const uint32_t depth = call.Depth();
     const uint32_t bits = m_info.bitCount;
     const bool indices = depth <= 8;
     if (indices && (bits > 8 || bits > depth)) {
         Fail(28);
-        return nullptr;
+        return;
     }
     bool rle = false;
     switch (m_info.compression) {
@@ -200,43 +201,42 @@ void* CISBmpReader::Read(CISIO* io, uint32_t depth, RGBQUAD* palette, uint32_t f
         // Run-length rows run bottom-up only.
         if (!rle || m_topDown) {
             Fail(6);
-            return nullptr;
+            return;
         }
         break;
     case BI_BITFIELDS:
         if (indices || (bits != 16 && bits != 32)) {
             Fail(6);
-            return nullptr;
+            return;
         }
         m_hasMasks = true;
         break;
     default:
         Fail(6);
-        return nullptr;
+        return;
     }
     if (!ReadTable())
-        return nullptr;
+        return;
     if (indices)
         std::memcpy(palette, m_palette, sizeof m_palette);
     if (!SeekToPixels())
-        return nullptr;
+        return;
 
     uint64_t rowBytes = depth == 1 ? (uint64_t(m_width) + 7) / 8 : uint64_t(m_width) * (depth / 8);
-    if (flags & kBmpReadPadded)
+    if (m_flags & kBmpReadPadded)
         rowBytes = (rowBytes + 3) & ~uint64_t(3);
     if (!Allocate(rowBytes, m_height))
-        return nullptr;
+        return;
     if (rle)
         ReadRLE(depth);
     else
         ReadRows(depth);
     if (m_status == 1) {
-        m_out.Free();
-        return nullptr;
+        call.Discard();
+        return;
     }
     *width = m_width;
     *height = m_height;
-    return m_out.Release();
 }
 
 BOOL CISBmpReader::Dims(CISIO* io, uint32_t* width, uint32_t* height, uint32_t* bits, ISResolution* resolution)
@@ -259,53 +259,31 @@ extern "C" void* is5_ReadBMP(HISSRC source, uint32_t* width, uint32_t* height, u
                              RGBQUAD* palette, uint32_t flags)
 {
     static const char kName[] = "is5_ReadBMP";
-    if (!ISGetThreadState())
-        return nullptr;
-    ISSetLastError(0, kName);
+    // Unlike the other readers, the size outs are zeroed before anything is checked.
     if (width)
         *width = 0;
     if (height)
         *height = 0;
-    if (!source || !width || !height) {
-        ISSetLastError(5, kName);
-        return nullptr;
-    }
-    CISIO* io = ISFromHandle(source);
-    if (!io->IsValid()) {
-        ISSetLastError(38, kName);
-        return nullptr;
-    }
-    if (!(flags & kBmpReadDib)) {
-        const bool known = bitsPerPixel == 1 || bitsPerPixel == 8 || bitsPerPixel == 24 || bitsPerPixel == 32;
-        if (!known || (bitsPerPixel <= 8 && !palette)) {
-            ISSetLastError(5, kName);
-            return nullptr;
+    return ISReadEntry(kName, source, width && height, bitsPerPixel, flags, {1, 8, 24, 32}, [&](CISReadCall& call) {
+        // Unlike the other readers, indices need the caller's palette.
+        if (!call.Dib() && call.Depth() <= 8 && !palette) {
+            call.m_status = 5;
+            return;
         }
-    }
-    CISBmpReader reader;
-    void* buffer = reader.Read(io, bitsPerPixel, palette, flags, width, height);
-    ISSetLastError(reader.m_status, kName);
-    return buffer;
+        CISBmpReader reader;
+        reader.Read(call, palette, width, height);
+        call.m_status = reader.m_status;
+    });
 }
 
 extern "C" BOOL is5_GetBMPDims(HISSRC source, uint32_t* width, uint32_t* height, uint32_t* bitsPerPixel,
                                ISResolution* resolution, int32_t /*reserved*/)
 {
     static const char kName[] = "is5_GetBMPDims";
-    if (!ISGetThreadState())
-        return FALSE;
-    ISSetLastError(0, kName);
-    if (!source || !width || !height || !bitsPerPixel) {
-        ISSetLastError(5, kName);
-        return FALSE;
-    }
-    CISIO* io = ISFromHandle(source);
-    if (!io->IsValid()) {
-        ISSetLastError(38, kName);
-        return FALSE;
-    }
-    CISBmpReader reader;
-    BOOL ok = reader.Dims(io, width, height, bitsPerPixel, resolution);
-    ISSetLastError(reader.m_status, kName);
-    return ok;
+    return ISDimsEntry(kName, source, width && height && bitsPerPixel, [&](CISEntryCall& call) {
+        CISBmpReader reader;
+        BOOL ok = reader.Dims(call.Source(), width, height, bitsPerPixel, resolution);
+        call.m_status = reader.m_status;
+        return ok;
+    });
 }

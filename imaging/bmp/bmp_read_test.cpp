@@ -353,6 +353,52 @@ TEST(BmpRead, BadArgumentsAreStatus5And38)
     EXPECT_EQ(ISGetLastError(), 38);
 }
 
+enum class Source { kNull, kClosed, kFile };
+
+struct EntryCase {
+    const char* label;
+    Source source;
+    uint32_t depth;
+    bool palette;
+    uint32_t flags;
+    int32_t code;
+};
+
+class BmpReadEntry : public ::testing::TestWithParam<EntryCase> {};
+
+// The size outs are zeroed before anything is checked; the palette is needed
+// for indices only, and only once the source passed its checks.
+TEST_P(BmpReadEntry, ZeroesTheSizesAndWantsAPaletteForIndicesOnly)
+{
+    const EntryCase& c = GetParam();
+    const Bytes file = ThreeByTwo(false);
+    CISIO_Memory closed;
+    HISSRC source = c.source == Source::kFile ? is5_OpenMemorySource(file.data(), int32_t(file.size()))
+                    : c.source == Source::kClosed ? reinterpret_cast<HISSRC>(static_cast<CISIO*>(&closed))
+                                                  : nullptr;
+    RGBQUAD palette[256];
+    uint32_t w = 7, h = 7;
+    void* pixels = is5_ReadBMP(source, &w, &h, c.depth, c.palette ? palette : nullptr, c.flags);
+    EXPECT_EQ(ISGetLastError(), c.code);
+    EXPECT_EQ(pixels != nullptr, c.code == 0);
+    EXPECT_EQ(w, c.code == 0 ? 3u : 0u);
+    EXPECT_EQ(h, c.code == 0 ? 2u : 0u);
+    if (pixels)
+        GlobalFree(pixels);
+    if (c.source == Source::kFile)
+        is5_CloseSource(source);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BmpReadEntry,
+    ::testing::Values(EntryCase{"NullSource", Source::kNull, 24, true, 0, 5},
+                      EntryCase{"ClosedSourceBeforeMissingPalette", Source::kClosed, 8, false, 0, 38},
+                      EntryCase{"OneBitWithoutPalette", Source::kFile, 1, false, 0, 5},
+                      EntryCase{"IndicesOfATrueColourFile", Source::kFile, 8, true, 0, 28},
+                      EntryCase{"TrueColourWithoutPalette", Source::kFile, 32, false, 0, 0},
+                      EntryCase{"DibWithoutPaletteAtAnyDepth", Source::kFile, 3, false, 0x2, 0}),
+    [](const ::testing::TestParamInfo<EntryCase>& info) { return std::string(info.param.label); });
+
 TEST(BmpRead, ProbeOfACoreHeader)
 {
     const Bytes file = MakeCoreFile(300, 200, 8, Bytes(768, 0), Bytes(300 * 200, 0));

@@ -6,17 +6,19 @@
 #include "../core/buffers.h"
 #include "../core/frame.h"
 #include "../core/io.h"
+#include "../formats/reader_entry.h"
 #include "bmp.h"
 
-// Flags of is5_ReadBMP.
-constexpr uint32_t kBmpReadDib = 0x2;     // the whole bitmap as a packed DIB
+// Flag of is5_ReadBMP beside IS5_DIB (the whole bitmap as a packed DIB).
 constexpr uint32_t kBmpReadPadded = 0x8;  // rows padded to 4 bytes, file byte order
 
 class CISBmpReader {
 public:
     int32_t m_status = 0;
 
-    void* Read(CISIO* io, uint32_t depth, RGBQUAD* palette, uint32_t flags, uint32_t* width, uint32_t* height);
+    // Reads into the call's buffer, which the caller gets also after a later
+    // failure; *width and *height are set once the buffer holds the picture.
+    void Read(CISReadCall& call, RGBQUAD* palette, uint32_t* width, uint32_t* height);
     BOOL Dims(CISIO* io, uint32_t* width, uint32_t* height, uint32_t* bits, ISResolution* resolution);
 
 private:
@@ -29,14 +31,14 @@ private:
     bool ReadTable();
     bool SeekToPixels();
     bool Allocate(uint64_t rowBytes, uint32_t rows);
-    void* Finish();
     void ZeroRowsFrom(uint32_t done);
     void ReadRows(uint32_t depth);
     void ReadRLE(uint32_t depth);
-    void* ReadDIB();
-    void* ReadCoreDIB();
+    // False when no block was made; a short read keeps the block (status 3).
+    bool ReadDIB();
+    bool ReadCoreDIB();
 
-    ISCallGuard m_guard;
+    CISReadCall* m_call = nullptr;
     CISIO* m_io = nullptr;
     int64_t m_start = 0;  // where the file header began
     ISBmpFileHeader m_file;
@@ -50,6 +52,5 @@ private:
     RGBQUAD m_palette[256] = {};
     uint32_t m_masks[3] = {0, 0, 0};
     bool m_hasMasks = false;
-    CISOutBufAllocator m_out;
     uint64_t m_outRow = 0;
 };

@@ -44,7 +44,7 @@ void CISBmpReader::ReadRLE(uint32_t depth)
     const uint32_t pixelBytes = depth / 8;
     const int64_t width = m_width;
     const int64_t height = m_height;
-    BYTE* pixels = m_out.GetData();
+    BYTE* pixels = m_call->Data();
 
     // Each index's output bytes; the image starts in the colour of entry 0.
     BYTE colours[256][4];

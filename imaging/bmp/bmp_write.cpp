@@ -161,56 +161,46 @@ extern "C" int32_t is5_WriteBMP(HISDEST sink, const void* pixels, uint32_t width
                                 const RGBQUAD* palette, const ISResolution* resolution, uint32_t flags)
 {
     static const char kName[] = "is5_WriteBMP";
-    if (!ISGetThreadState())
-        return 0;
-    ISSetLastError(0, kName);
-    if (!sink || !pixels) {
-        ISSetLastError(5, kName);
-        return 0;
-    }
-    CISIO* io = ISFromHandle(sink);
-    if (!io->IsValid()) {
-        ISSetLastError(38, kName);
-        return 0;
-    }
-    CISBmpWriter writer;
-    const bool rle = (flags & kBmpWriteRle8) != 0;
-    if (!rle && (flags & kBmpWriteDib)) {
-        int32_t size = writer.WriteDib(io, static_cast<const BYTE*>(pixels));
-        ISSetLastError(writer.m_status, kName);
-        return size;
-    }
+    return ISWriteEntry(kName, sink, pixels != nullptr, [&](CISEntryCall& call) -> int32_t {
+        CISBmpWriter writer;
+        const bool rle = (flags & kBmpWriteRle8) != 0;
+        if (!rle && (flags & IS5_DIB)) {
+            int32_t size = writer.WriteDib(call.Source(), static_cast<const BYTE*>(pixels));
+            call.m_status = writer.m_status;
+            return size;
+        }
 
-    ISBmpImage image;
-    image.pixels = static_cast<const BYTE*>(pixels);
-    image.width = width;
-    image.height = height;
-    image.bits = rle ? 8 : bitsPerPixel;
-    image.stride = stride;
-    if (flags & kBmpWriteRoundStride)
-        image.stride = (image.stride + 3) & ~uint64_t(3);
-    image.colours = paletteColours;
-    image.palette = palette;
-    image.flags = flags;
-    if (resolution) {
-        image.xPelsPerMeter = PelsPerMeter(resolution->x);
-        image.yPelsPerMeter = PelsPerMeter(resolution->y);
-    }
-    const bool indexed = image.bits <= 8;
-    bool valid = width >= 1 && width <= INT32_MAX && height >= 1 && height <= INT32_MAX &&
-                 ISBmpKnownBitCount(image.bits) && paletteColours <= 256;
-    if (valid && indexed)
-        valid = palette && paletteColours >= 1;
-    // Rows of an odd-width RLE8 picture are never read past their width.
-    if (valid)
-        valid = image.stride >= PackedRowBytes(width, image.bits);
-    if (!valid) {
-        ISSetLastError(5, kName);
-        return 0;
-    }
-    if (!indexed)
-        image.colours = 0;
-    int32_t size = rle ? writer.WriteRle8(io, image) : writer.Write(io, image);
-    ISSetLastError(writer.m_status, kName);
-    return size;
+        ISBmpImage image;
+        image.pixels = static_cast<const BYTE*>(pixels);
+        image.width = width;
+        image.height = height;
+        image.bits = rle ? 8 : bitsPerPixel;
+        image.stride = stride;
+        if (flags & kBmpWriteRoundStride)
+            image.stride = (image.stride + 3) & ~uint64_t(3);
+        image.colours = paletteColours;
+        image.palette = palette;
+        image.flags = flags;
+        if (resolution) {
+            image.xPelsPerMeter = PelsPerMeter(resolution->x);
+            image.yPelsPerMeter = PelsPerMeter(resolution->y);
+        }
+        const bool indexed = image.bits <= 8;
+        bool valid = width >= 1 && width <= INT32_MAX && height >= 1 && height <= INT32_MAX &&
+                     ISBmpKnownBitCount(image.bits) && paletteColours <= 256;
+        if (valid && indexed)
+            valid = palette && paletteColours >= 1;
+        // Rows of an odd-width RLE8 picture are never read past their width.
+        if (valid)
+            valid = image.stride >= PackedRowBytes(width, image.bits);
+        if (!valid) {
+            call.m_status = 5;
+            return 0;
+        }
+        if (!indexed)
+            image.colours = 0;
+        int32_t size = rle ? writer.WriteRle8(call.Source(), image) : writer.Write(call.Source(), image);
+        call.m_status = writer.m_status;
+        return size;
+    });
 }

@@ -5,11 +5,11 @@
 
 #include "../core/frame.h"
 #include "../core/io.h"
+#include "../formats/reader_entry.h"
 #include "bmp.h"
 
-// Flags of is5_WriteBMP.
+// Flags of is5_WriteBMP beside IS5_DIB (the pixels are a packed DIB).
 constexpr uint32_t kBmpWriteRle8 = 0x1;
-constexpr uint32_t kBmpWriteDib = 0x2;
 constexpr uint32_t kBmpWriteBottomUp = 0x4;       // source rows are stored bottom row first
 constexpr uint32_t kBmpWriteKeepOrder = 0x8;      // 24- and 32-bit pixels are already B,G,R
 constexpr uint32_t kBmpWriteRoundStride = 0x80000000u;
@@ -52,6 +52,4 @@ private:
     bool PutHeaders(CISIO* sink, const ISBmpImage& image, uint32_t compression, uint32_t fileSize,
                     uint32_t imageSize);
     int32_t SinkSize(CISIO* sink);
-
-    ISCallGuard m_guard;
 };

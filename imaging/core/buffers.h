@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <new>
 
+#include "../is5.h"
 #include "../platform/winshim.h"
 
 // The largest block the allocators ask for.
-constexpr uint64_t kISMaxAlloc = 2147348478u;
+constexpr uint64_t kISMaxAlloc = IS5_MAX_ALLOC;
 
 // The limit in force for every block of an image: kISMaxAlloc unless the
 // process lowered it (fuzz harnesses cap what a header may claim with it).

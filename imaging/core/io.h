@@ -94,3 +94,9 @@ private:
 // The public handles are CISIO objects.
 inline CISIO* ISFromHandle(HISSRC handle) { return reinterpret_cast<CISIO*>(handle); }
 inline HISSRC ISToHandle(CISIO* io) { return reinterpret_cast<HISSRC>(io); }
+
+// The checks every entry on a source or sink begins with: reports 0 under
+// `name`, then 5 for a null handle or a missing required argument, 38 for a
+// closed one. Null when a check failed (already reported) or the thread has
+// no state (nothing reported).
+CISIO* ISBeginEntry(const char* name, HISSRC handle, bool requiredGiven);

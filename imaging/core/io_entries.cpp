@@ -40,21 +40,27 @@ HISSRC is5_OpenMemorySource(const void* data, int32_t size)
     return ISToHandle(memory);
 }
 
-BOOL is5_Seek(HISSRC source, int32_t offset, int32_t origin)
+CISIO* ISBeginEntry(const char* name, HISSRC handle, bool requiredGiven)
 {
     if (!ISGetThreadState())
-        return FALSE;
-    ISSetLastError(0, "is5_Seek");
-    CISIO* io = ISFromHandle(source);
-    if (!io) {
-        ISSetLastError(5, "is5_Seek");
-        return FALSE;
+        return nullptr;
+    ISSetLastError(0, name);
+    if (!handle || !requiredGiven) {
+        ISSetLastError(5, name);
+        return nullptr;
     }
+    CISIO* io = ISFromHandle(handle);
     if (!io->IsValid()) {
-        ISSetLastError(38, "is5_Seek");
-        return FALSE;
+        ISSetLastError(38, name);
+        return nullptr;
     }
-    return io->Seek(offset, origin);
+    return io;
+}
+
+BOOL is5_Seek(HISSRC source, int32_t offset, int32_t origin)
+{
+    CISIO* io = ISBeginEntry("is5_Seek", source, true);
+    return io ? io->Seek(offset, origin) : FALSE;
 }
 
 int32_t is5_CloseSource(HISSRC source)

@@ -11,23 +11,6 @@ BYTE* CISReadCall::Allocate(uint64_t bytes)
     return m_out.GetData();
 }
 
-CISIO* ISBeginEntry(const char* name, HISSRC source, bool requiredOutsGiven)
-{
-    if (!ISGetThreadState())
-        return nullptr;
-    ISSetLastError(0, name);
-    if (!source || !requiredOutsGiven) {
-        ISSetLastError(5, name);
-        return nullptr;
-    }
-    CISIO* io = ISFromHandle(source);
-    if (!io->IsValid()) {
-        ISSetLastError(38, name);
-        return nullptr;
-    }
-    return io;
-}
-
 bool ISDepthOffered(uint32_t depth, std::initializer_list<uint32_t> depths)
 {
     for (uint32_t offered : depths)

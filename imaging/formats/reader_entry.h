@@ -1,11 +1,15 @@
-// The frame every format reader's interface entries share: argument checks,
-// the call-depth guard, the reader's status, exceptions turned into codes and
-// one report under the entry's own name.
+// The frame every interface entry of a format reader or writer shares:
+// argument checks, the call-depth guard, the status, exceptions turned into
+// codes and one report under the entry's own name. The BMP entries
+// (imaging/bmp/bmp_read.cpp) are the example to copy:
 //
 //   void* is5_ReadXYZ(HISSRC source, uint32_t* w, uint32_t* h, uint32_t bits, RGBQUAD* pal, uint32_t flags)
 //   {
-//       return ISReadEntry("is5_ReadXYZ", source, w && h, bits, flags, {8, 24}, [&](CISReadCall& call) {
-//           ... parse from call.Source(), call.Allocate(bytes), fill rows, set *w, *h ...
+//       static const char kName[] = "is5_ReadXYZ";
+//       return ISReadEntry(kName, source, w && h, bits, flags, {8, 24}, [&](CISReadCall& call) {
+//           CISXyzReader reader;  // parses call.Source(), fills call.Allocate(bytes), sets *w, *h
+//           reader.Read(call, pal, w, h);
+//           call.m_status = reader.m_status;
 //       });
 //   }
 #pragma once
@@ -18,11 +22,9 @@
 #include "../core/frame.h"
 #include "../core/io.h"
 
-// Flag bit of every read entry: deliver a packed DIB.
-constexpr uint32_t kISReadDib = 0x2;
-
-// One dims or read call in progress. A failure is either stored in m_status
-// or thrown (ISException, or a plain int code).
+// One dims, read or write call in progress (a write's sink is its Source()).
+// A failure is either stored in m_status or thrown (ISException, or a plain
+// int code).
 class CISEntryCall {
 public:
     explicit CISEntryCall(CISIO* source) : m_source(source) {}
@@ -46,7 +48,7 @@ public:
 
     uint32_t Depth() const { return m_depth; }
     uint32_t Flags() const { return m_flags; }
-    bool Dib() const { return (m_flags & kISReadDib) != 0; }
+    bool Dib() const { return (m_flags & IS5_DIB) != 0; }
 
     // A zero-filled output buffer from the output allocator; throws code 1
     // above the allocator's limit or without memory. A second call replaces
@@ -84,15 +86,12 @@ bool ISRunCaught(int32_t* status, Body&& body)
     return false;
 }
 
-// The checks before the reader runs: reports 0 under `name`, then 5 for a
-// null source or a missing required out, 38 for a closed source. Null when a
-// check failed (already reported) or the thread has no state (nothing reported).
-CISIO* ISBeginEntry(const char* name, HISSRC source, bool requiredOutsGiven);
 bool ISDepthOffered(uint32_t depth, std::initializer_list<uint32_t> depths);
 
-// A read entry. Without kISReadDib a depth outside `depths` is code 5; with
-// it the reader's DIB path runs whatever the depth says. `body` takes a
-// CISReadCall&.
+// A read entry, after the checks of ISBeginEntry (core/io.h). Without IS5_DIB
+// a depth outside `depths` is code 5; an empty list lets every depth through,
+// for readers whose depth check needs the file. With IS5_DIB the reader's DIB
+// path runs whatever the depth says. `body` takes a CISReadCall&.
 template <typename Body>
 void* ISReadEntry(const char* name, HISSRC source, bool requiredOutsGiven, uint32_t depth, uint32_t flags,
                   std::initializer_list<uint32_t> depths, Body&& body)
@@ -100,7 +99,7 @@ void* ISReadEntry(const char* name, HISSRC source, bool requiredOutsGiven, uint3
     CISIO* io = ISBeginEntry(name, source, requiredOutsGiven);
     if (!io)
         return nullptr;
-    if (!(flags & kISReadDib) && !ISDepthOffered(depth, depths)) {
+    if (!(flags & IS5_DIB) && depths.size() != 0 && !ISDepthOffered(depth, depths)) {
         ISSetLastError(5, name);
         return nullptr;
     }
@@ -130,4 +129,22 @@ BOOL ISDimsEntry(const char* name, HISSRC source, bool requiredOutsGiven, Body&&
         call.m_status = 17;
     ISSetLastError(call.m_status, name);
     return ok;
+}
+
+// A write entry: `body` takes a CISEntryCall& whose Source() is the sink and
+// returns the size the sink reached, which the entry returns whatever the
+// status; a thrown failure gives 0.
+template <typename Body>
+int32_t ISWriteEntry(const char* name, HISDEST sink, bool requiredGiven, Body&& body)
+{
+    CISIO* io = ISBeginEntry(name, sink, requiredGiven);
+    if (!io)
+        return 0;
+    ISCallGuard guard;
+    CISEntryCall call(io);
+    int32_t size = 0;
+    if (!ISRunCaught(&call.m_status, [&] { size = body(call); }))
+        size = 0;
+    ISSetLastError(call.m_status, name);
+    return size;
 }

@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EntryCase{"ThrownZeroIsStillAFailure", Behaviour::ThrowZero, 24, 0, 17, false},
                       EntryCase{"NoPictureWithoutCodeIsAFailure", Behaviour::NoBuffer, 24, 0, 17, false},
                       EntryCase{"UnofferedDepthIs5", Behaviour::Fill, 12, 0, 5, false},
-                      EntryCase{"DibFlagRunsAtAnyDepth", Behaviour::Fill, 12, kISReadDib, 0, true}),
+                      EntryCase{"DibFlagRunsAtAnyDepth", Behaviour::Fill, 12, IS5_DIB, 0, true}),
     [](const ::testing::TestParamInfo<EntryCase>& info) { return std::string(info.param.label); });
 
 TEST(ReadEntryFrame, ReaderRunsOneLevelDeepWithItsRequest)
@@ -130,7 +130,7 @@ TEST(ReadEntryFrame, ReaderRunsOneLevelDeepWithItsRequest)
     CountingSource source;
     uint32_t w = 0, h = 0;
     Seen seen;
-    void* buffer = ReadTestFormat(ISToHandle(&source), &w, &h, 99, kISReadDib | 0x10, Behaviour::Fill, &seen);
+    void* buffer = ReadTestFormat(ISToHandle(&source), &w, &h, 99, IS5_DIB | 0x10, Behaviour::Fill, &seen);
     ASSERT_NE(nullptr, buffer);
     GlobalFree(buffer);
     EXPECT_EQ(1, seen.callDepth);  // outermost: the reader's progress reaches the application
@@ -175,6 +175,25 @@ TEST(ReadEntryFrame, OversizedBufferIsCode1)
     EXPECT_EQ(1, ISGetLastError());
 }
 
+TEST(ReadEntryFrame, EmptyDepthListLeavesTheDepthToTheReader)
+{
+    CountingSource source;
+    // The reader accepts 24 and refuses anything else with a code of its own.
+    auto read = [&](uint32_t depth) {
+        return ISReadEntry(kEntry, ISToHandle(&source), true, depth, 0, {}, [](CISReadCall& call) {
+            if (call.Depth() != 24)
+                throw 28;
+            call.Allocate(3);
+        });
+    };
+    void* buffer = read(24);
+    EXPECT_EQ(0, ISGetLastError());
+    ASSERT_NE(nullptr, buffer);
+    GlobalFree(buffer);
+    EXPECT_EQ(nullptr, read(12));
+    EXPECT_EQ(28, ISGetLastError());
+}
+
 TEST(DimsEntryFrame, ReportsOnceAndCatches)
 {
     CountingSource source;
@@ -193,6 +212,59 @@ TEST(DimsEntryFrame, ReportsOnceAndCatches)
     EXPECT_EQ(5, ISGetLastError());
     EXPECT_EQ(3, CountLogged(name) - before);
 }
+
+struct WriteCase {
+    const char* label;
+    bool closed;
+    bool required;
+    int behaviour;  // 0 writes 10 bytes, 1 fails after 4, 2 throws
+    int32_t size;
+    int32_t code;
+    bool ran;
+};
+
+class WriteEntryFrame : public ::testing::TestWithParam<WriteCase> {};
+
+TEST_P(WriteEntryFrame, ReportsTheWritersStatusOnceAndItsSize)
+{
+    const WriteCase& c = GetParam();
+    CountingSource sink;
+    if (c.closed)
+        sink.Close();
+    const char* name = "is5_WriteTestFormat";
+    int before = CountLogged(name);
+    bool ran = false;
+    int32_t depth = -1;
+    int32_t size = ISWriteEntry(name, ISToHandle(&sink), c.required, [&](CISEntryCall& call) -> int32_t {
+        ran = true;
+        depth = ISGetThreadState()->callDepth;
+        if (c.behaviour == 2)
+            throw ISException("disk full", 4);
+        if (c.behaviour == 1) {
+            call.m_status = 4;
+            return 4;  // what reached the sink before the failure
+        }
+        return 10;
+    });
+    EXPECT_EQ(c.size, size);
+    EXPECT_EQ(c.code, ISGetLastError());
+    EXPECT_EQ(c.ran, ran);
+    EXPECT_EQ(c.code != 0 ? 1 : 0, CountLogged(name) - before);
+    if (ran) {
+        EXPECT_EQ(1, depth);
+    }
+    EXPECT_EQ(0, ISGetThreadState()->callDepth);
+    EXPECT_EQ(0, sink.touches);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WriteEntryFrame,
+    ::testing::Values(WriteCase{"Success", false, true, 0, 10, 0, true},
+                      WriteCase{"FailureKeepsTheSizeReached", false, true, 1, 4, 4, true},
+                      WriteCase{"ThrownFailureIsSizeZero", false, true, 2, 0, 4, true},
+                      WriteCase{"MissingArgumentIs5", false, false, 0, 0, 5, false},
+                      WriteCase{"ClosedSinkIs38", true, true, 0, 0, 38, false}),
+    [](const ::testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.label); });
 
 TEST(SwapRBRows, Swaps32BitPixels)
 {

@@ -7,12 +7,12 @@
 #include "../convert/convert.h"
 #include "../core/buffers.h"
 #include "../core/frame.h"
+#include "../formats/reader_entry.h"
 #include "../is5.h"
 
 namespace {
 
 constexpr uint32_t kReadCmyk = 0x1;        // CMYK/YCCK as delivered, 32 bits
-constexpr uint32_t kReadDib = 0x2;         // packed bottom-up DIB
 constexpr uint32_t kReadKeepYCbCr = 0x4;   // no colour conversion of YCbCr files
 constexpr uint32_t kReadPadded = 0x8;      // rows padded to 4 bytes, B,G,R
 constexpr uint32_t kReadGiveBack = 0x10;   // leave the source right after the JPEG data
@@ -72,7 +72,8 @@ public:
 
     ~CISJpegReader() { delete m_ctx; }
 
-    void* Read(CISIO* source, uint32_t bits, uint32_t flags, uint32_t* width, uint32_t* height);
+    // Fills the call's buffer; libjpeg's failures become m_status.
+    void Read(CISReadCall& call, uint32_t* width, uint32_t* height);
 
 private:
     bool Open(CISIO* source, uint32_t bits, uint32_t flags);
@@ -83,7 +84,6 @@ private:
     bool ReadRows();
     void ReadBuffered(void* buffer);
 
-    ISCallGuard m_guard;
     DecoderContext* m_ctx = nullptr;
     uint32_t m_flags = 0;
     BYTE* m_pixels = nullptr;
@@ -98,7 +98,7 @@ void CISJpegReader::ChooseOutput(uint32_t bits, uint32_t flags)
     DecoderContext& c = *m_ctx;
     c.colourMode = ColourModeOf(c.cinfo);
     bool cmykAsIs = (flags & kReadCmyk) != 0;
-    if (flags & kReadDib) {
+    if (flags & IS5_DIB) {
         // A DIB holds 8-bit grey or 24-bit colour, whatever was asked for.
         bits = c.colourMode == kModeGrey ? 8 : 24;
         cmykAsIs = false;
@@ -140,7 +140,7 @@ void CISJpegReader::ChooseOutput(uint32_t bits, uint32_t flags)
     c.outputBits = bits;
     // B,G,R order for every colour output in a DIB or with padded rows; kept
     // Y,Cb,Cr samples are not colours and stay in order.
-    m_swapRB = (flags & (kReadDib | kReadPadded)) != 0 &&
+    m_swapRB = (flags & (IS5_DIB | kReadPadded)) != 0 &&
                (c.outputMode == kOutRgb24 || c.outputMode == kOutCmykTo24);
 #ifdef JCS_EXTENSIONS
     if (c.cinfo.out_color_space == JCS_EXT_BGR)
@@ -152,7 +152,7 @@ uint64_t CISJpegReader::RowSize() const
 {
     uint64_t width = m_ctx->cinfo.output_width;
     uint64_t bits = m_ctx->outputBits;
-    if (m_flags & (kReadDib | kReadPadded))
+    if (m_flags & (IS5_DIB | kReadPadded))
         return (width * bits + 31) / 32 * 4;
     return width * (bits / 8);
 }
@@ -183,7 +183,7 @@ bool CISJpegReader::Open(CISIO* source, uint32_t bits, uint32_t flags)
             c.cinfo.out_color_space = JCS_YCbCr;
 #ifdef JCS_EXTENSIONS
         // libjpeg-turbo converts straight to B,G,R, which saves a pass over each row.
-        if ((flags & (kReadDib | kReadPadded)) && c.cinfo.out_color_space == JCS_RGB)
+        if ((flags & (IS5_DIB | kReadPadded)) && c.cinfo.out_color_space == JCS_RGB)
             c.cinfo.out_color_space = JCS_EXT_BGR;
 #endif
         if (c.progressiveDisplay)
@@ -194,7 +194,7 @@ bool CISJpegReader::Open(CISIO* source, uint32_t bits, uint32_t flags)
         // Refuse a picture too large for the output buffer before libjpeg
         // allocates anything for it.
         uint64_t total = RowSize() * c.cinfo.output_height;
-        if (flags & kReadDib)
+        if (flags & IS5_DIB)
             total += 40 + (c.outputBits == 8 ? 1024 : 0);
         if (total > ISMaxAlloc())
             Refuse("Image too large", 1);
@@ -237,7 +237,7 @@ bool CISJpegReader::Open(CISIO* source, uint32_t bits, uint32_t flags)
 BYTE* CISJpegReader::RowPointer(uint32_t y) const
 {
     uint32_t height = m_ctx->cinfo.output_height;
-    uint64_t index = (m_flags & kReadDib) ? height - 1 - y : y;
+    uint64_t index = (m_flags & IS5_DIB) ? height - 1 - y : y;
     return m_pixels + index * m_rowSize;
 }
 
@@ -337,26 +337,20 @@ void CISJpegReader::ReadBuffered(void* buffer)
     }
 }
 
-void* CISJpegReader::Read(CISIO* source, uint32_t bits, uint32_t flags, uint32_t* width, uint32_t* height)
+void CISJpegReader::Read(CISReadCall& call, uint32_t* width, uint32_t* height)
 {
+    const uint32_t flags = call.Flags();
     m_flags = flags;
-    if (!Open(source, bits, flags))
-        return nullptr;
+    if (!Open(call.Source(), call.Depth(), flags))
+        return;
     DecoderContext& c = *m_ctx;
     uint32_t w = c.cinfo.output_width;
     uint32_t h = c.cinfo.output_height;
-    bool dib = (flags & kReadDib) != 0;
+    bool dib = call.Dib();
     m_rowSize = RowSize();
     uint64_t headerBytes = dib ? 40 + (c.outputBits == 8 ? 1024 : 0) : 0;
 
-    CISOutBufAllocator out;
-    if (!out.Alloc(m_rowSize * h + headerBytes)) {
-        m_status = 1;
-        delete m_ctx;
-        m_ctx = nullptr;
-        return nullptr;
-    }
-    BYTE* data = out.GetData();
+    BYTE* data = call.Allocate(m_rowSize * h + headerBytes);
     if (dib) {
         ISResolution ppm = c.density;
         ISConvertResolution(&ppm, kISResJpegUnit, kISResPerMetre);
@@ -403,7 +397,6 @@ void* CISJpegReader::Read(CISIO* source, uint32_t bits, uint32_t flags, uint32_t
     }
     delete m_ctx;
     m_ctx = nullptr;
-    return out.Release();
 }
 
 class CISJpegProbe {
@@ -443,9 +436,6 @@ public:
         jpeg_destroy_decompress(&cinfo);
         return ok;
     }
-
-private:
-    ISCallGuard m_guard;
 };
 
 }  // namespace
@@ -453,26 +443,17 @@ private:
 extern "C" void* is5_ReadJPG(HISSRC source, uint32_t* width, uint32_t* height, uint32_t bitsPerPixel, uint32_t flags)
 {
     static const char kName[] = "is5_ReadJPG";
-    if (!ISGetThreadState())
-        return nullptr;
-    ISSetLastError(0, kName);
-    if (!source || !width || !height) {
-        ISSetLastError(5, kName);
-        return nullptr;
-    }
-    CISIO* io = ISFromHandle(source);
-    if (!io->IsValid()) {
-        ISSetLastError(38, kName);
-        return nullptr;
-    }
-    if (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32) {
-        ISSetLastError(5, kName);
-        return nullptr;
-    }
-    CISJpegReader reader;
-    void* buffer = reader.Read(io, bitsPerPixel, flags, width, height);
-    ISSetLastError(reader.m_status, kName);
-    return buffer;
+    // Unlike the other readers, the depth is checked with IS5_DIB too (a DIB's
+    // depth then comes from the file), so the frame's list stays empty.
+    return ISReadEntry(kName, source, width && height, bitsPerPixel, flags, {}, [&](CISReadCall& call) {
+        if (!ISDepthOffered(call.Depth(), {8, 24, 32})) {
+            call.m_status = 5;
+            return;
+        }
+        CISJpegReader reader;
+        reader.Read(call, width, height);
+        call.m_status = reader.m_status;
+    });
 }
 
 extern "C" BOOL is5_GetJPGDims(HISSRC source, uint32_t* width, uint32_t* height, uint32_t* bitsPerPixel,
@@ -480,32 +461,16 @@ extern "C" BOOL is5_GetJPGDims(HISSRC source, uint32_t* width, uint32_t* height,
                                int32_t /*reserved*/)
 {
     static const char kName[] = "is5_GetJPGDims";
-    if (!ISGetThreadState())
-        return FALSE;
-    ISSetLastError(0, kName);
-    if (width)
-        *width = 0;
-    if (height)
-        *height = 0;
-    if (bitsPerPixel)
-        *bitsPerPixel = 0;
-    if (colourSpace)
-        *colourSpace = 0;
-    if (codingFlags)
-        *codingFlags = 0;
+    // Unlike the other dims entries, every out given is zeroed before the checks.
+    for (uint32_t* out : {width, height, bitsPerPixel, colourSpace, codingFlags})
+        if (out)
+            *out = 0;
     if (resolution)
         *resolution = ISResolution{0, 0, 0};
-    if (!source || !width || !height) {
-        ISSetLastError(5, kName);
-        return FALSE;
-    }
-    CISIO* io = ISFromHandle(source);
-    if (!io->IsValid()) {
-        ISSetLastError(38, kName);
-        return FALSE;
-    }
-    CISJpegProbe probe;
-    BOOL ok = probe.Probe(io, width, height, bitsPerPixel, colourSpace, codingFlags, resolution);
-    ISSetLastError(probe.m_status, kName);
-    return ok;
+    return ISDimsEntry(kName, source, width && height, [&](CISEntryCall& call) {
+        CISJpegProbe probe;
+        BOOL ok = probe.Probe(call.Source(), width, height, bitsPerPixel, colourSpace, codingFlags, resolution);
+        call.m_status = probe.m_status;
+        return ok;
+    });
 }

@@ -2,6 +2,7 @@
 #include "jpeg/jpeg_test_util.h"
 
 #include <cstring>
+#include <vector>
 
 using jt::Buffer;
 using jt::Bytes;
@@ -452,6 +453,29 @@ TEST_F(JpegRead, BadArgumentsAndInvalidSources)
     CISIO_Memory closed;
     EXPECT_EQ(is5_ReadJPG(reinterpret_cast<HISSRC>(static_cast<CISIO*>(&closed)), &w, &h, 24, 0), nullptr);
     EXPECT_EQ(ISGetLastError(), 38);
+}
+
+TEST_F(JpegRead, DepthIsCheckedUnderTheDibFlagToo)
+{
+    Bytes file = jt::Fixture("jpeg_rgb5x3.jpg");
+    for (uint32_t bits : {0u, 1u, 16u, 48u}) {
+        SCOPED_TRACE(bits);
+        Buffer dib = jt::ReadJpeg(file, bits, 0x2);
+        EXPECT_EQ(dib.data, nullptr);
+        EXPECT_EQ(dib.error, 5);
+    }
+}
+
+TEST_F(JpegRead, ProbeZeroesEveryOutBeforeTheArgumentChecks)
+{
+    uint32_t w = 7, h = 7, bits = 7, space = 7, coding = 7;
+    ISResolution res = {7, 7, 7};
+    EXPECT_FALSE(is5_GetJPGDims(nullptr, &w, &h, &bits, &space, &coding, &res, 0));
+    EXPECT_EQ(ISGetLastError(), 5);
+    EXPECT_EQ((std::vector<uint32_t>{w, h, bits, space, coding}), std::vector<uint32_t>(5, 0));
+    EXPECT_EQ(res.x, 0.0);
+    EXPECT_EQ(res.y, 0.0);
+    EXPECT_EQ(res.unit, 0u);
 }
 
 // ---- progress, cancel, give-back, progressive display ----

@@ -6,6 +6,7 @@
 
 #include "../core/buffers.h"
 #include "../core/frame.h"
+#include "../formats/reader_entry.h"
 #include "../is5.h"
 
 namespace {
@@ -52,7 +53,6 @@ private:
               uint32_t flags);
     void WriteMarkers();
 
-    ISCallGuard m_guard;
     EncoderContext* m_ctx = nullptr;
 };
 
@@ -239,28 +239,18 @@ extern "C" int32_t is5_WriteJPG(HISDEST sink, const void* pixels, uint32_t width
                                 const ISResolution* resolution, uint32_t flags)
 {
     static const char kName[] = "is5_WriteJPG";
-    ISThreadState* state = ISGetThreadState();
-    if (!state)
-        return 0;
-    ISSetLastError(0, kName);
-    if (!sink) {
-        ISSetLastError(5, kName);
-        return 0;
-    }
-    CISIO* io = ISFromHandle(sink);
-    if (!io->IsValid()) {
-        ISSetLastError(38, kName);
-        return 0;
-    }
-    if ((bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32) || width == 0 || height == 0 || !pixels ||
-        uint64_t(stride) < uint64_t(width) * (bitsPerPixel / 8) ||
-        IccChunkCount(static_cast<uint32_t>(state->iccProfile.Count())) > kIccMaxChunks) {
-        ISSetLastError(5, kName);
-        return 0;
-    }
-    CISJpegWriter writer;
-    int32_t size = writer.Write(io, static_cast<const BYTE*>(pixels), width, height, bitsPerPixel, stride, quality,
-                                resolution, flags);
-    ISSetLastError(writer.m_status, kName);
-    return size;
+    return ISWriteEntry(kName, sink, true, [&](CISEntryCall& call) -> int32_t {
+        const ISThreadState* state = ISGetThreadState();
+        if ((bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32) || width == 0 || height == 0 ||
+            !pixels || uint64_t(stride) < uint64_t(width) * (bitsPerPixel / 8) ||
+            IccChunkCount(static_cast<uint32_t>(state->iccProfile.Count())) > kIccMaxChunks) {
+            call.m_status = 5;
+            return 0;
+        }
+        CISJpegWriter writer;
+        int32_t size = writer.Write(call.Source(), static_cast<const BYTE*>(pixels), width, height, bitsPerPixel,
+                                    stride, quality, resolution, flags);
+        call.m_status = writer.m_status;
+        return size;
+    });
 }

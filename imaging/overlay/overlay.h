@@ -5,10 +5,11 @@
 #include <cstdint>
 
 #include "../core/buffers.h"
+#include "../is5.h"
 #include "../platform/winshim.h"
 
 // Flags of the overlay.
-constexpr uint32_t kISOverlay16Bit = 0x1;
+constexpr uint32_t kISOverlay16Bit = IS5_OVERLAY_16BIT;
 constexpr uint32_t kISOverlayBottomUp = 0x4;
 
 // Modes 0..30; anything else fails with 5 once a row is to be blended.

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "../is5.h"
 #include "../platform/winshim.h"
 
 // Base of every operation's per-band record.
@@ -19,7 +20,7 @@ struct CISThreadData {
 typedef int (*ISTaskFunction)(CISThreadData* data);
 
 // Flag that keeps an operation on the calling thread.
-constexpr uint32_t kISNoSplit = 0x100000;
+constexpr uint32_t kISNoSplit = IS5_NO_SPLIT;
 
 // Whether an operation may use the pool: started, not on a worker, no 0x100000.
 // The operation still checks its own row (or column) count with ISSplitWorthwhile.

@@ -175,19 +175,9 @@ int32_t ISGuessFileType(CISIO* source, int32_t* status)
 
 extern "C" int32_t is5_GuessFileType(HISSRC source)
 {
-    static const char kName[] = "is5_GuessFileType";
-    if (!ISGetThreadState())
+    CISIO* io = ISBeginEntry("is5_GuessFileType", source, true);
+    if (!io)
         return 0;
-    ISSetLastError(0, kName);
-    if (!source) {
-        ISSetLastError(5, kName);
-        return 0;
-    }
-    CISIO* io = ISFromHandle(source);
-    if (!io->IsValid()) {
-        ISSetLastError(38, kName);
-        return 0;
-    }
     // The guess's own status (3 when nothing could be read) is not an error
     // of this call: "unknown" already says it.
     int32_t status = 0;

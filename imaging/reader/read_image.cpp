@@ -281,21 +281,12 @@ BOOL ISPaletteRowsToRGB(const void* rows, uint32_t bits, uint32_t width, uint32_
 extern "C" void* is5_ReadImage(HISSRC source, uint32_t* width, uint32_t* height, uint32_t mode, int32_t /*reserved*/)
 {
     static const char kName[] = "is5_ReadImage";
-    if (!ISGetThreadState())
-        return nullptr;
-    ISSetLastError(0, kName);
     if (width)
         *width = 0;
     if (height)
         *height = 0;
-    if (!source) {
-        ISSetLastError(5, kName);
+    if (!ISBeginEntry(kName, source, true))
         return nullptr;
-    }
-    if (!ISFromHandle(source)->IsValid()) {
-        ISSetLastError(38, kName);
-        return nullptr;
-    }
     void* buffer = nullptr;
     uint32_t w = 0, h = 0;
     int32_t status = 0;

@@ -40,3 +40,28 @@ int32_t ISResizeSplit(int32_t count, bool byColumns, int32_t width, int32_t heig
     }
     return ISResizeRunBands(pointers, count);
 }
+
+// Runs `core(op, band)` over the whole destination of width x height: on the
+// pool in bands of columns (or rows) when the flags and the extent allow it,
+// each band on a resampler of its own (Op built on the worker), otherwise on
+// `op` itself over one band. Returns the status.
+template <class Op, class Core>
+int32_t ISResizeInBands(Op& op, int32_t flags, bool byColumns, uint32_t width, uint32_t height, bool progress,
+                        Core core)
+{
+    struct Record : ISResizeTaskRecord {
+        const Core* core = nullptr;
+        int32_t RunBand() override
+        {
+            Op local;
+            return (*core)(local, band);
+        }
+    };
+    const int32_t bands = ISResizeBandCount(flags, byColumns ? width : height);
+    if (!bands) {
+        RECT all = {0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+        return core(op, all);
+    }
+    return ISResizeSplit<Record>(bands, byColumns, static_cast<int32_t>(width), static_cast<int32_t>(height), progress,
+                                 [&](Record& r) { r.core = &core; });
+}

@@ -8,24 +8,6 @@
 #include "bands.h"
 #include "resamplers.h"
 
-namespace {
-
-template <typename T>
-struct bicubicThreadData : ISResizeTaskRecord {
-    CISImgView<const T> src;
-    CISImgView<T> dst;
-    int32_t flags = 0;
-    const ISBicubicColumn* columns = nullptr;
-
-    int32_t RunBand() override
-    {
-        CISBicubicResizeT<T> local;
-        return local.Core(src, dst, band, columns);
-    }
-};
-
-}  // namespace
-
 void ISBicubicTaps(double p, int32_t s, int32_t index[4], double weight[4])
 {
     const double whole = std::trunc(p);
@@ -63,21 +45,11 @@ BOOL CISBicubicResizeT<T>::Resize(const CISImgView<const T>& src, const CISImgVi
             columns[x].offset[k] = static_cast<int32_t>(static_cast<int64_t>(index[k]) * ch);
     }
 
-    const int32_t bands = ISResizeBandCount(flags, dst.width);
-    if (bands) {
-        const ISBicubicColumn* shared = columns.GetData();
-        this->m_status = ISResizeSplit<bicubicThreadData<T>>(
-            bands, true, static_cast<int32_t>(dst.width), static_cast<int32_t>(dst.height), this->m_progress,
-            [&](bicubicThreadData<T>& r) {
-                r.src = src;
-                r.dst = dst;
-                r.flags = flags;
-                r.columns = shared;
-            });
-    } else {
-        RECT all = {0, 0, static_cast<LONG>(dst.width), static_cast<LONG>(dst.height)};
-        this->m_status = Core(src, dst, all, columns.GetData());
-    }
+    const ISBicubicColumn* shared = columns.GetData();
+    this->m_status = ISResizeInBands(*this, flags, true, dst.width, dst.height, this->m_progress,
+                                     [&](CISBicubicResizeT<T>& op, const RECT& band) {
+                                         return op.Core(src, dst, band, shared);
+                                     });
     return this->m_status == 0;
 }
 

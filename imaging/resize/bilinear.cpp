@@ -6,20 +6,6 @@
 
 namespace {
 
-template <typename T>
-struct bilinThreadData : ISResizeTaskRecord {
-    CISImgView<const T> src;
-    CISImgView<T> dst;
-    int32_t flags = 0;
-    const ISBilinearColumn* columns = nullptr;
-
-    int32_t RunBand() override
-    {
-        CISImgResizeBilinearT<T> local;
-        return local.Core(src, dst, band, columns);
-    }
-};
-
 // Enlarging steps a little less than s / d so the last samples stay inside.
 double Step(uint32_t s, uint32_t d)
 {
@@ -55,21 +41,11 @@ BOOL CISImgResizeBilinearT<T>::Resize(const CISImgView<const T>& src, const CISI
         columns[x].fraction = p - whole;
     }
 
-    const int32_t bands = ISResizeBandCount(flags, dst.height);
-    if (bands) {
-        const ISBilinearColumn* shared = columns.GetData();
-        this->m_status = ISResizeSplit<bilinThreadData<T>>(
-            bands, false, static_cast<int32_t>(dst.width), static_cast<int32_t>(dst.height), this->m_progress,
-            [&](bilinThreadData<T>& r) {
-                r.src = src;
-                r.dst = dst;
-                r.flags = flags;
-                r.columns = shared;
-            });
-    } else {
-        RECT all = {0, 0, static_cast<LONG>(dst.width), static_cast<LONG>(dst.height)};
-        this->m_status = Core(src, dst, all, columns.GetData());
-    }
+    const ISBilinearColumn* shared = columns.GetData();
+    this->m_status = ISResizeInBands(*this, flags, false, dst.width, dst.height, this->m_progress,
+                                     [&](CISImgResizeBilinearT<T>& op, const RECT& band) {
+                                         return op.Core(src, dst, band, shared);
+                                     });
     return this->m_status == 0;
 }
 

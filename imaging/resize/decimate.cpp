@@ -3,23 +3,6 @@
 #include "bands.h"
 #include "resamplers.h"
 
-namespace {
-
-template <typename T>
-struct decimateThreadData : ISResizeTaskRecord {
-    CISImgView<const T> src;
-    CISImgView<T> dst;
-    int32_t flags = 0;
-
-    int32_t RunBand() override
-    {
-        CISImgDecimateT<T> local;
-        return local.Core(src, dst, band);
-    }
-};
-
-}  // namespace
-
 template <typename T>
 BOOL CISImgDecimateT<T>::Resize(const CISImgView<const T>& src, const CISImgView<T>& dst, int32_t flags)
 {
@@ -32,19 +15,10 @@ BOOL CISImgDecimateT<T>::Resize(const CISImgView<const T>& src, const CISImgView
     if (xs * ys > static_cast<double>(4294967295u / this->m_maxSample))
         return this->Fail(5);
 
-    const int32_t bands = ISResizeBandCount(flags, dst.height);
-    if (bands) {
-        this->m_status = ISResizeSplit<decimateThreadData<T>>(
-            bands, false, static_cast<int32_t>(dst.width), static_cast<int32_t>(dst.height), this->m_progress,
-            [&](decimateThreadData<T>& r) {
-                r.src = src;
-                r.dst = dst;
-                r.flags = flags;
-            });
-    } else {
-        RECT all = {0, 0, static_cast<LONG>(dst.width), static_cast<LONG>(dst.height)};
-        this->m_status = Core(src, dst, all);
-    }
+    this->m_status = ISResizeInBands(*this, flags, false, dst.width, dst.height, this->m_progress,
+                                     [&](CISImgDecimateT<T>& op, const RECT& band) {
+                                         return op.Core(src, dst, band);
+                                     });
     return this->m_status == 0;
 }
 

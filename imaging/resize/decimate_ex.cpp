@@ -5,20 +5,6 @@
 
 namespace {
 
-template <typename T>
-struct decimateExThreadData : ISResizeTaskRecord {
-    CISImgView<const T> src;
-    CISImgView<T> dst;
-    int32_t flags = 0;
-    const ISDecimateColumn* columns = nullptr;
-
-    int32_t RunBand() override
-    {
-        CISImgDecimateExT<T> local;
-        return local.Core(src, dst, band, columns);
-    }
-};
-
 // Cell i of n over s samples, in exact integer arithmetic: first sample,
 // end (exclusive) and the covered fractions of the first and last samples.
 ISDecimateColumn Cell(int64_t i, int64_t s, int64_t n)
@@ -51,21 +37,11 @@ BOOL CISImgDecimateExT<T>::Resize(const CISImgView<const T>& src, const CISImgVi
     for (uint32_t x = 0; x < dst.width; ++x)
         columns[x] = Cell(x, src.width, dst.width);
 
-    const int32_t bands = ISResizeBandCount(flags, dst.height);
-    if (bands) {
-        const ISDecimateColumn* shared = columns.GetData();
-        this->m_status = ISResizeSplit<decimateExThreadData<T>>(
-            bands, false, static_cast<int32_t>(dst.width), static_cast<int32_t>(dst.height), this->m_progress,
-            [&](decimateExThreadData<T>& r) {
-                r.src = src;
-                r.dst = dst;
-                r.flags = flags;
-                r.columns = shared;
-            });
-    } else {
-        RECT all = {0, 0, static_cast<LONG>(dst.width), static_cast<LONG>(dst.height)};
-        this->m_status = Core(src, dst, all, columns.GetData());
-    }
+    const ISDecimateColumn* shared = columns.GetData();
+    this->m_status = ISResizeInBands(*this, flags, false, dst.width, dst.height, this->m_progress,
+                                     [&](CISImgDecimateExT<T>& op, const RECT& band) {
+                                         return op.Core(src, dst, band, shared);
+                                     });
     return this->m_status == 0;
 }
 

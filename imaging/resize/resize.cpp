@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int32_t kModeBicubic = 17;
-
 template <typename T>
 CISImgView<T> MakeView(T* pixels, int32_t width, int32_t height, int32_t channels, int32_t stride)
 {
@@ -59,11 +57,11 @@ BOOL RunResampler(int32_t mode, bool wholeRatios, const CISImgView<const T>& src
                   int32_t flags, int32_t* status)
 {
     switch (mode) {
-    case 14: {
+    case IS5_RESIZE_DECIMATE: {
         CISImgDecimateT<T> op;
         return RunOperation<T>(op, src, dst, flags, status);
     }
-    case 15: {
+    case IS5_RESIZE_DECIMATE_EX: {
         if (wholeRatios) {
             CISImgDecimateT<T> op;
             return RunOperation<T>(op, src, dst, flags, status);
@@ -71,15 +69,15 @@ BOOL RunResampler(int32_t mode, bool wholeRatios, const CISImgView<const T>& src
         CISImgDecimateExT<T> op;
         return RunOperation<T>(op, src, dst, flags, status);
     }
-    case 16: {
+    case IS5_RESIZE_BILINEAR: {
         CISImgResizeBilinearT<T> op;
         return RunOperation<T>(op, src, dst, flags, status);
     }
-    case kModeBicubic: {
+    case IS5_RESIZE_BICUBIC: {
         CISBicubicResizeT<T> op;
         return RunOperation<T>(op, src, dst, flags, status);
     }
-    case 18: {
+    case IS5_RESIZE_NEAREST: {
         CISSimpleResize<T> op;
         return RunOperation<T>(op, src, dst, flags, status);
     }
@@ -95,11 +93,12 @@ BOOL ISResize8(int32_t* status, const BYTE* src, int32_t sw, int32_t sh, BYTE* d
                int32_t dh, int32_t srcStride, int32_t dstStride, int32_t mode, int32_t flags)
 {
     *status = 5;
-    if (!ArgumentsValid(src, sw, sh, dst, channels, dw, dh, srcStride, dstStride) || mode < 0 || mode > 18)
+    if (!ArgumentsValid(src, sw, sh, dst, channels, dw, dh, srcStride, dstStride) || mode < IS5_RESIZE_BOX ||
+        mode > IS5_RESIZE_NEAREST)
         return FALSE;
     const CISImgView<const BYTE> in = MakeView(src, sw, sh, channels, srcStride);
     const CISImgView<BYTE> out = MakeView(dst, dw, dh, channels, dstStride);
-    if (mode <= 13) {
+    if (mode <= IS5_RESIZE_CATMULL_ROM) {
         CISImgFilterResizeT op(mode);
         return RunOperation<BYTE>(op, in, out, flags, status);
     }
@@ -111,7 +110,8 @@ BOOL ISResize16(int32_t* status, const uint16_t* src, int32_t sw, int32_t sh, ui
                 int32_t dw, int32_t dh, int32_t srcStride, int32_t dstStride, int32_t mode, int32_t flags)
 {
     *status = 5;
-    if (!ArgumentsValid(src, sw, sh, dst, channels, dw, dh, srcStride, dstStride) || mode < 14 || mode > 18)
+    if (!ArgumentsValid(src, sw, sh, dst, channels, dw, dh, srcStride, dstStride) || mode < IS5_RESIZE_DECIMATE ||
+        mode > IS5_RESIZE_NEAREST)
         return FALSE;
     const CISImgView<const uint16_t> in = MakeView(src, sw, sh, channels, srcStride);
     const CISImgView<uint16_t> out = MakeView(dst, dw, dh, channels, dstStride);

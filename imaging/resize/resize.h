@@ -10,7 +10,7 @@
 #include "../core/frame.h"
 
 // Flag bit 0 of is5_ResizeImage: 16-bit samples, strides counted in samples.
-constexpr int32_t kISResize16Bit = 1;
+constexpr int32_t kISResize16Bit = IS5_RESIZE_16BIT;
 
 template <typename T>
 struct ISSampleTraits;

@@ -7,14 +7,15 @@
 
 #include <cstdint>
 
+#include "../is5.h"
 #include "../platform/winshim.h"
 
 // Flags of the brightness and contrast adjustment.
-constexpr uint32_t kISToneKeepAlpha = 0x1;
-constexpr uint32_t kISToneThreePoints = 0x2;
-constexpr uint32_t kISToneSevenPoints = 0x4;
-constexpr uint32_t kISToneGreyOffset = 0x100;
-constexpr uint32_t kISToneLightness = 0x200;
+constexpr uint32_t kISToneKeepAlpha = IS5_TONE_KEEP_ALPHA;
+constexpr uint32_t kISToneThreePoints = IS5_TONE_THREE_POINTS;
+constexpr uint32_t kISToneSevenPoints = IS5_TONE_SEVEN_POINTS;
+constexpr uint32_t kISToneGreyOffset = IS5_TONE_GREY_OFFSET;
+constexpr uint32_t kISToneLightness = IS5_TONE_LIGHTNESS;
 
 // Flag of the gamma correction: with 4 channels the fourth goes through the table too.
 constexpr uint32_t kISGammaAlpha = 0x1;
