@@ -63,7 +63,7 @@ function(vesko_add_test_exe name sources libs labels gui)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES
-    PROPERTIES TIMEOUT 120 LABELS "${labels}" FIXTURES_REQUIRED vesko_fixtures ${lock})
+    PROPERTIES TIMEOUT 300 LABELS "${labels}" FIXTURES_REQUIRED vesko_fixtures ${lock})
 endfunction()
 
 function(vesko_add_tests)

@@ -217,8 +217,9 @@ uint32_t BigEndian32(const std::vector<uint8_t>& b, size_t at)
 // Wine's X window of a top-level window, saved by xwd and read back; only
 // 32-bit windows (Wine gives layered windows an ARGB visual) are accepted.
 // Returns what went wrong, or an empty text.
-std::string ReadXWindow(HWND window, const std::string& path, XWindowImage* image)
+std::string ReadXWindowOnce(HWND window, const std::string& path, XWindowImage* image, bool* wrongDepth)
 {
+    *wrongDepth = false;
     HANDLE id = GetPropA(window, "__wine_x11_whole_window");
     if (!id)
         return "the window has no X window";
@@ -237,9 +238,11 @@ std::string ReadXWindow(HWND window, const std::string& path, XWindowImage* imag
                  height = BigEndian32(b, 20), byteOrder = BigEndian32(b, 28), bitsPerPixel = BigEndian32(b, 44),
                  bytesPerLine = BigEndian32(b, 48), colours = BigEndian32(b, 76);
         if (depth != 32 || bitsPerPixel != 32 || byteOrder != 0 || width > 4096 || height > 4096 ||
-            bytesPerLine < width * 4 || headerSize < 100 || colours > 4096)
+            bytesPerLine < width * 4 || headerSize < 100 || colours > 4096) {
+            *wrongDepth = true;
             return "X window " + std::string(hex) + " of depth " + std::to_string(depth) + ", " +
                    std::to_string(bitsPerPixel) + " bits a pixel";
+        }
         size_t start = (size_t)headerSize + (size_t)colours * 12;
         if (b.size() < start + (size_t)bytesPerLine * height)
             continue;
@@ -256,6 +259,22 @@ std::string ReadXWindow(HWND window, const std::string& path, XWindowImage* imag
     }
     return "no whole image of X window " + std::string(hex) + " from xwd in 30 s (" + std::to_string(b.size()) +
            " bytes)";
+}
+
+// Wine first maps a new window with the default 24-bit visual and only
+// recreates it with the ARGB visual once the layered contents arrive, so on a
+// busy machine the first X window found can still be the old one.
+std::string ReadXWindow(HWND window, const std::string& path, XWindowImage* image)
+{
+    std::string error;
+    bool wrongDepth = false;
+    for (int attempt = 0; attempt < 40; attempt++) {
+        error = ReadXWindowOnce(window, path, image, &wrongDepth);
+        if (!wrongDepth)
+            return error;
+        Sleep(250);
+    }
+    return error;
 }
 
 // The calendar as the program builds it for fresh settings with layout 2 and
