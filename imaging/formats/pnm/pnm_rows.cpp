@@ -1,12 +1,58 @@
 // The row readers: 1-bit, grey and colour output rows from the subset's rows.
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
 #include "../../convert/convert.h"
 #include "../../core/buffers.h"
+#include "netpbm_io.h"
 #include "pnm_reader.h"
 
 using namespace isnetpbm;
+
+namespace {
+
+// Raw rows whose samples need no scaling go straight into the output row
+// with one read: 8-bit samples of maxval 255, 16-bit ones of maxval 65535
+// (or unscaled). A short row leaves the output row zero.
+bool DirectRow(int magic, uint32_t maxval, bool sixteen, bool raw)
+{
+    if (magic != RPGM_FORMAT && magic != RPPM_FORMAT)
+        return false;
+    return sixteen ? (maxval == 65535 || (raw && maxval > 255)) : maxval == 255;
+}
+
+void ReadDirect(ISNetpbmIO* table, BYTE* out, size_t samples, bool sixteen, bool swap)
+{
+    const size_t bytes = samples * (sixteen ? 2 : 1);
+    if (bytes > INT32_MAX || pm_fread(out, static_cast<int32_t>(bytes), table) != static_cast<int32_t>(bytes)) {
+        std::memset(out, 0, bytes);
+        pm_error(table, "Unexpected end of file in PNM raster.");
+    }
+    if (sixteen) {
+        for (size_t i = 0; i < samples; ++i) {
+            const uint16_t v = static_cast<uint16_t>((out[2 * i] << 8) | out[2 * i + 1]);
+            std::memcpy(out + 2 * i, &v, 2);
+        }
+        if (swap) {
+            for (size_t i = 0; i + 2 < samples; i += 3) {
+                uint16_t a, c;
+                std::memcpy(&a, out + 2 * i, 2);
+                std::memcpy(&c, out + 2 * i + 4, 2);
+                std::memcpy(out + 2 * i, &c, 2);
+                std::memcpy(out + 2 * i + 4, &a, 2);
+            }
+        }
+    } else if (swap) {
+        for (size_t i = 0; i + 2 < samples; i += 3) {
+            const BYTE t = out[i];
+            out[i] = out[i + 2];
+            out[i + 2] = t;
+        }
+    }
+}
+
+}  // namespace
 
 int32_t CISPNMReader::Init(ISNetpbmIO* table, uint32_t width, uint32_t depth, int magic, uint32_t maxval, bool swap,
                            bool sixteen, bool raw)
@@ -72,6 +118,10 @@ CISPNMPlusReaderGray::~CISPNMPlusReaderGray() { pm_freerow(m_row); }
 
 BOOL CISPNMPlusReaderGray::ReadRow(BYTE* out)
 {
+    if (DirectRow(m_magic, m_maxval, m_sixteen, m_raw)) {
+        ReadDirect(m_table, out, m_width, m_sixteen, false);
+        return TRUE;
+    }
     pgm_readpgmrow(m_table, m_row, static_cast<int>(m_width), m_maxval, m_magic);
     if (m_sixteen) {
         for (uint32_t x = 0; x < m_width; ++x) {
@@ -98,6 +148,10 @@ CISPNMReaderColor::~CISPNMReaderColor() { pm_freerow(m_row); }
 
 BOOL CISPNMReaderColor::ReadRow(BYTE* out)
 {
+    if (DirectRow(m_magic, m_maxval, m_sixteen, m_raw)) {
+        ReadDirect(m_table, out, size_t(m_width) * 3, m_sixteen, m_swap);
+        return TRUE;
+    }
     ppm_readppmrow(m_table, m_row, static_cast<int>(m_width), m_maxval, m_magic);
     const int first = m_swap ? 2 : 0;
     const int last = 2 - first;
