@@ -38,7 +38,9 @@ inline HISSRC Open(const Bytes& file, From from, const std::string& tag)
     }
     if (from == From::kMemory)
         return is5_OpenMemorySource(file.data(), static_cast<int32_t>(file.size()));
-    const std::string path = vt::BuildPath("pnm_" + tag + ".pnm");
+    // One file per test: ctest runs tests in parallel processes.
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string path = vt::BuildPath("pnm_" + std::string(test ? test->name() : "none") + "_" + tag + ".pnm");
     EXPECT_TRUE(vt::WriteFileBytes(path, file));
     return is5_OpenFileSource(path.c_str());
 }
