@@ -74,6 +74,18 @@ const LimitCase kCases[] = {
          return ReadWith(f, [](HISSRC s) { return is5_ReadImage(s, &gWidth, &gHeight, 1, 0); });
      }},
     // The stored rows (112 bytes each) are the larger block here.
+    {"pnm_rgb", "pnm_pat.ppm", 37 * 23 * 3,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadPNM(s, &gWidth, &gHeight, 24, 0); });
+     }},
+    {"pnm_dib", "pnm_pat.ppm", 40 + 112 * 23,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadPNM(s, &gWidth, &gHeight, 24, 2); });
+     }},
+    {"pnm_grey", "pnm_ramp.pgm", 37 * 23,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadPNM(s, &gWidth, &gHeight, 8, 0); });
+     }},
     {"dib_decode", "bmp_im24.bmp", 112 * 23,
      [](const std::vector<uint8_t>& f) {
          // The packed DIB is the file without its 14-byte header, aligned.

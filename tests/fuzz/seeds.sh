@@ -11,7 +11,7 @@ fail() { echo "seeds.sh: $*" >&2; }
 q() { "$@" >/dev/null 2>&1 || fail "$* failed"; }
 
 "$src/tools/make-fixtures" "$src" "$out/fixtures" >/dev/null 2>&1 || fail "some fixtures failed"
-for t in jpeg bmp dib saj2k read_image picturedb metafile io; do
+for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io; do
   rm -rf "${out:?}/$t"
   mkdir -p "$out/$t"
 done
@@ -125,6 +125,17 @@ j2k -s 2,2 -n 2
 EOF
 q opj_compress -i "$tmp/grey.pgm" -o "$out/saj2k/opj_grey.j2k" -n 2
 q opj_compress -i "$tmp/tiny.ppm" -o "$out/saj2k/opj_tiny.jp2" -n 1
+
+# PNM: netpbm tool pictures of every kind, plain and raw, and a few of the
+# seeded differential files.
+q pgmramp -lr 19 7 > "$out/pnm/ramp.pgm"
+q ppmpat -gingham2 13 9 > "$out/pnm/pat.ppm"
+q pbmmake -gray 11 5 > "$out/pnm/gray.pbm"
+pgmramp -diag 9 9 2>/dev/null | pamdepth 1023 > "$out/pnm/ramp1023.pgm" 2>/dev/null || fail "pamdepth failed"
+for p in ramp.pgm pat.ppm gray.pbm ramp1023.pgm; do
+  pnmtoplainpnm "$out/pnm/$p" > "$out/pnm/plain_$p" 2>/dev/null || fail "pnmtoplainpnm $p failed"
+done
+cp "$f"/pnm_diff/00[0-9].pnm "$out/pnm/" 2>/dev/null
 
 # The generic reader: the JPEG and BMP seeds, the fixtures' pictures, and one
 # small file of every other type the guess knows.
