@@ -2,6 +2,8 @@
 # TGA fixtures: ImageMagick 6's files of every type the reader takes and
 # pamtotga's, with ImageMagick's own decodes (-depth 8 rgb:, rgba: for the
 # alpha file) as references; tgatoppm's 5-bit samples for the 16-bit file.
+# ImageMagick hands out a bottom-up file's rows in file order unless told to
+# orient them (its decode then equals tgatoppm's).
 set -euo pipefail
 out=$1
 im=convert-im6.q16
@@ -49,9 +51,9 @@ pamtotga -norle "$tmp/src.ppm" >"$out/tga_pam.tga" 2>/dev/null
 pamtotga "$tmp/src.ppm" >"$out/tga_pamrle.tga" 2>/dev/null
 
 for f in tga_im1 tga_im2 tga_im3 tga_im9 tga_im10 tga_im11 tga_imtopleft tga_pam tga_pamrle; do
-  $im "$out/$f.tga" -depth 8 rgb:"$out/$f.rgb"
+  $im "$out/$f.tga" -auto-orient -depth 8 rgb:"$out/$f.rgb"
 done
-$im "$out/tga_im32.tga" -depth 8 rgba:"$out/tga_im32.rgba"
+$im "$out/tga_im32.tga" -auto-orient -depth 8 rgba:"$out/tga_im32.rgba"
 # 5-bit samples as they are (maxval 31); the test scales them by 8.
 tgatoppm "$out/tga_im16.tga" 2>/dev/null | pamtopnm -plain | tr -s ' \n' '\n\n' | tail -n +5 \
   | perl -ne 'chomp; print chr($_) if length' >"$out/tga_im16.rgb5"

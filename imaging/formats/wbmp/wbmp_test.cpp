@@ -193,10 +193,19 @@ class WbmpBad : public ::testing::TestWithParam<Bad> {};
 TEST_P(WbmpBad, NullWithItsCode)
 {
     const Bad& c = GetParam();
-    const Result r = Read(c.file, 8, 0, 0);
-    EXPECT_FALSE(r.made);
-    EXPECT_EQ(r.status, c.status);
-    HISSRC s = is5_OpenMemorySource(c.file.data(), int32_t(c.file.size()));
+    // A file source: an empty memory source is refused when it is opened.
+    const std::string path = vt::BuildPath(std::string("wbmp_bad_") + c.name + ".wbmp");
+    ASSERT_TRUE(vt::WriteFileBytes(path, c.file));
+    HISSRC s = is5_OpenFileSource(path.c_str());
+    ASSERT_NE(s, nullptr);
+    uint32_t rw = 0, rh = 0;
+    RGBQUAD palette[256];
+    void* buf = is5_ReadWBMP(s, &rw, &rh, palette, 8, 0);
+    EXPECT_EQ(buf, nullptr);
+    EXPECT_EQ(ISGetLastError(), c.status);
+    if (buf)
+        GlobalFree(buf);
+    is5_Seek(s, 0, 0);
     uint32_t w = 0, h = 0;
     EXPECT_EQ(is5_GetWBMPDims(s, &w, &h, 0), c.status == 53 ? FALSE : TRUE);
     EXPECT_EQ(ISGetLastError(), c.status == 53 ? 53 : 0);
