@@ -29,6 +29,7 @@ const std::vector<uint8_t>& File(int kind)
         const vb::Picture& p = vb::PhotoPixels(24);
         Magick::Image image(p.width, p.height, "RGB", Magick::CharPixel, p.rgb.data());
         if (kind == kWbmp) {
+            using MagickCore::Quantum;  // QuantumRange names it
             image.threshold(QuantumRange / 2);
             image.type(Magick::BilevelType);
         } else {
