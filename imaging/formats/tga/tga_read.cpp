@@ -42,9 +42,30 @@ bool ISTgaKnownType(uint32_t type)
     return type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11;
 }
 
+bool CISTGAReader::Take(void* out, uint32_t n)
+{
+    BYTE* dst = static_cast<BYTE*>(out);
+    while (n > 0) {
+        if (m_blockAt == m_blockEnd) {
+            const int32_t got = m_io->ReadUpTo(m_block, int32_t(sizeof(m_block)));
+            if (got <= 0)
+                return false;
+            m_blockAt = 0;
+            m_blockEnd = uint32_t(got);
+        }
+        const uint32_t have = m_blockEnd - m_blockAt;
+        const uint32_t k = have < n ? have : n;
+        std::memcpy(dst, m_block + m_blockAt, k);
+        m_blockAt += k;
+        dst += k;
+        n -= k;
+    }
+    return true;
+}
+
 bool CISTGAReader::ReadHeader()
 {
-    if (!m_io->ReadExactly(m_raw, kTgaHeaderBytes))
+    if (!Take(m_raw, kTgaHeaderBytes))
         return Fail(3);
     ISTgaParseHeader(m_raw, &m_header);
     return true;
@@ -70,7 +91,7 @@ BOOL CISTGAReader::Dims(CISIO* io, uint32_t* width, uint32_t* height, uint32_t* 
 
 bool CISTGAReader::SkipId()
 {
-    if (m_header.idLength != 0 && !m_io->ReadExactly(m_id, static_cast<int32_t>(m_header.idLength)))
+    if (m_header.idLength != 0 && !Take(m_id, m_header.idLength))
         return Fail(3);
     return true;
 }
@@ -84,7 +105,7 @@ bool CISTGAReader::ReadMap()
     const uint32_t entryBytes = (bits + 7) / 8;
     for (uint32_t i = 0; i < m_header.mapLength; ++i) {
         BYTE e[4];
-        if (!m_io->ReadExactly(e, static_cast<int32_t>(entryBytes)))
+        if (!Take(e, entryBytes))
             return Fail(3);
         // Entries past the 256 slots are read so that the pixels start right.
         const uint32_t slot = m_header.mapFirst + i;
@@ -112,7 +133,7 @@ bool CISTGAReader::ReadPixel(Pixel* p)
     BYTE e[4];
     switch (m_header.pixelBits) {
     case 8:
-        if (!m_io->ReadExactly(e, 1))
+        if (!Take(e, 1))
             return Fail(3);
         p->index = e[0];
         p->r = p->g = p->b = e[0];
@@ -120,7 +141,7 @@ bool CISTGAReader::ReadPixel(Pixel* p)
         return true;
     case 15:
     case 16:
-        if (!m_io->ReadExactly(e, 2))
+        if (!Take(e, 2))
             return Fail(3);
         p->index = Le16(e);
         Unpack16(p->index, &p->r, &p->g, &p->b);
@@ -128,7 +149,7 @@ bool CISTGAReader::ReadPixel(Pixel* p)
         return true;
     case 24:
     case 32:
-        if (!m_io->ReadExactly(e, static_cast<int32_t>(m_header.pixelBits / 8)))
+        if (!Take(e, m_header.pixelBits / 8))
             return Fail(3);
         p->index = 0;
         p->b = e[0];
@@ -146,7 +167,7 @@ bool CISTGAReader::Fetch(Pixel* p)
     if (m_flags & 4) {
         if (m_run == 0) {
             BYTE packet;
-            if (!m_io->ReadExactly(&packet, 1))
+            if (!Take(&packet, 1))
                 return Fail(3);
             m_repeat = (packet & 0x80) != 0;
             m_run = m_repeat ? uint32_t(packet) - 128 : uint32_t(packet);

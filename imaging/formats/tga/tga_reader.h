@@ -48,6 +48,8 @@ private:
         m_status = code;
         return false;
     }
+    // Reads n bytes through a block buffer (pixels come a few bytes at a time).
+    bool Take(void* out, uint32_t n);
     bool ReadHeader();
     bool SkipId();
     bool ReadMap();
@@ -66,4 +68,7 @@ private:
     BYTE m_extension[kTgaExtensionBytes] = {};
     BYTE m_footer[kTgaFooterBytes] = {};
     RGBQUAD m_map[256] = {};  // blue, green, red, alpha
+    BYTE m_block[16384];  // only bytes below m_blockEnd are read
+    uint32_t m_blockAt = 0;
+    uint32_t m_blockEnd = 0;
 };

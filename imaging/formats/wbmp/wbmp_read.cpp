@@ -1,6 +1,7 @@
 // Reading WBMP files (type 0): the header's multi-byte integers and the rows
 // at 1 bit (the file's bits) or 8 bits (one 0 or 1 a pixel).
 #include <cstring>
+#include <vector>
 
 #include "../../core/buffers.h"
 #include "wbmp_reader.h"
@@ -110,18 +111,20 @@ void CISWBMPReader::Read(CISReadCall& call, RGBQUAD* palette, uint32_t depth, ui
         std::memcpy(palette, kTwo, sizeof(kTwo));
     }
     BYTE* pixels = out + headerBytes;
+    std::vector<BYTE> packed(depth == 8 ? fileRow : 0);
     for (uint32_t y = 0; y < h && m_status == 0; ++y) {
         BYTE* row = pixels + (dib ? h - 1 - y : y) * rowBytes;
         if (depth == 1) {
             if (!io->ReadExactly(row, static_cast<int32_t>(fileRow)))
                 m_status = 3;
         } else {
-            for (uint64_t x = 0; x < w; x += 8) {
-                BYTE b;
-                if (!io->ReadExactly(&b, 1)) {
-                    m_status = 3;
-                    break;
-                }
+            // A whole file row at once; the bits of a short row are kept.
+            const int32_t got = io->ReadUpTo(packed.data(), static_cast<int32_t>(fileRow));
+            const uint64_t have = got > 0 ? uint64_t(got) : 0;
+            if (have < fileRow)
+                m_status = 3;
+            for (uint64_t x = 0; x < w && x / 8 < have; x += 8) {
+                const BYTE b = packed[x / 8];
                 const uint64_t n = w - x < 8 ? w - x : 8;
                 for (uint64_t k = 0; k < n; ++k)
                     row[x + k] = (b >> (7 - k)) & 1;
