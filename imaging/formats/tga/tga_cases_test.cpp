@@ -100,9 +100,9 @@ TEST(TgaMap, EntriesFillTheirSlotsOnly)
     s = Mapped(8, 24, 250, 20);
     s.width = 3;
     s.pixels = {250, 255, 7};
-    const Result far = ReadMem(Make(s), 32, 0, 12);
-    EXPECT_EQ(far.status, 0);
-    EXPECT_EQ(far.data, (Bytes{3, 2, 1, 255, 18, 17, 16, 255, 0, 0, 0, 0}));
+    const Result fromSlot250 = ReadMem(Make(s), 32, 0, 12);
+    EXPECT_EQ(fromSlot250.status, 0);
+    EXPECT_EQ(fromSlot250.data, (Bytes{3, 2, 1, 255, 18, 17, 16, 255, 0, 0, 0, 0}));
     const Result at8 = ReadMem(Make(s), 8, 0, 3);
     EXPECT_EQ(at8.status, 0);
     EXPECT_EQ(at8.data, (Bytes{250, 255, 7}));
