@@ -69,6 +69,32 @@ const LimitCase kCases[] = {
              return is5_ReadBMP(s, &gWidth, &gHeight, 24, palette, 2);
          });
      }},
+    {"tga_rgb", "tga_im10.tga", 37 * 23 * 3,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadTGA(s, &gWidth, &gHeight, 24, nullptr, 0); });
+     }},
+    {"tga_8", "tga_im9.tga", 37 * 23,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) {
+             RGBQUAD palette[256];
+             return is5_ReadTGA(s, &gWidth, &gHeight, 8, palette, 0);
+         });
+     }},
+    {"tga_dib", "tga_im1.tga", 1064 + 40 * 23,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadTGA(s, &gWidth, &gHeight, 24, nullptr, 2); });
+     }},
+    {"wbmp_8", "wbmp_pbm.wbmp", 37 * 23,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) {
+             RGBQUAD palette[256];
+             return is5_ReadWBMP(s, &gWidth, &gHeight, palette, 8, 0);
+         });
+     }},
+    {"wbmp_dib", "wbmp_pbm.wbmp", 48 + 8 * 23,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadWBMP(s, &gWidth, &gHeight, nullptr, 1, 2); });
+     }},
     {"generic_rgba", "reader_photo24.bmp", 61 * 47 * 4,
      [](const std::vector<uint8_t>& f) {
          return ReadWith(f, [](HISSRC s) { return is5_ReadImage(s, &gWidth, &gHeight, 1, 0); });

@@ -11,7 +11,7 @@ fail() { echo "seeds.sh: $*" >&2; }
 q() { "$@" >/dev/null 2>&1 || fail "$* failed"; }
 
 "$src/tools/make-fixtures" "$src" "$out/fixtures" >/dev/null 2>&1 || fail "some fixtures failed"
-for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io; do
+for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp; do
   rm -rf "${out:?}/$t"
   mkdir -p "$out/$t"
 done
@@ -198,6 +198,18 @@ perl -e '
   for (["bare.wmf", $wmf], ["placeable.wmf", $placeable . $wmf], ["frame.emf", $emf]) {
     open(my $o, ">", "$dir/$_->[0]") or die; binmode $o; print $o $_->[1];
   }' "$out/metafile"
+
+# TGA: ImageMagick's types, pamtotga's files and the fixtures' files.
+cp "$f"/tga_*.tga "$out/tga/" 2>/dev/null
+q $im "$tmp/few.ppm" -type Palette -compress RLE TGA:"$out/tga/few9.tga"
+q $im "$tmp/tiny.ppm" -compress RLE TGA:"$out/tga/tiny10.tga"
+q $im "$tmp/grey.pgm" -compress RLE TGA:"$out/tga/grey11.tga"
+q sh -c "pamtotga '$tmp/few.ppm' >'$out/tga/pam_cmap.tga'"
+
+# WBMP: pbmtowbmp's files of thresholded pictures and the fixtures' file.
+cp "$f"/wbmp_*.wbmp "$out/wbmp/" 2>/dev/null
+q sh -c "ppmtopgm '$tmp/photo.ppm' | pamthreshold | pamtopnm | pbmtowbmp >'$out/wbmp/photo.wbmp'"
+q sh -c "ppmtopgm '$tmp/tiny.ppm' | pamthreshold | pamtopnm | pbmtowbmp >'$out/wbmp/tiny.wbmp'"
 
 # Source and sink operations: a few mixed byte strings.
 perl -e '
