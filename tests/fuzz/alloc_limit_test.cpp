@@ -73,6 +73,19 @@ const LimitCase kCases[] = {
      [](const std::vector<uint8_t>& f) {
          return ReadWith(f, [](HISSRC s) { return is5_ReadImage(s, &gWidth, &gHeight, 1, 0); });
      }},
+    // The RGBA raster (4 bytes a pixel) is the larger block at 24 and as DIB.
+    {"tiff_rgb", "tif_c_lzw.tif", 37 * 23 * 4,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadTIFF(s, &gWidth, &gHeight, 24, nullptr, 0, 0); });
+     }},
+    {"tiff_rgba", "tif_c_lzw.tif", 37 * 23 * 4,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadTIFF(s, &gWidth, &gHeight, 32, nullptr, 0, 0); });
+     }},
+    {"tiff_dib", "tif_c_lzw.tif", 37 * 23 * 4,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadTIFF(s, &gWidth, &gHeight, 24, nullptr, 0, 2); });
+     }},
     // The stored rows (112 bytes each) are the larger block here.
     {"dib_decode", "bmp_im24.bmp", 112 * 23,
      [](const std::vector<uint8_t>& f) {

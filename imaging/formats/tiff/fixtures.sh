@@ -81,4 +81,5 @@ q $im -size 13x7 xc:'rgba(200,100,50,0.2509804)' -depth 8 -define tiff:alpha=una
 q $im -size 13x7 xc:'graya(50%,0.2509804)' -depth 8 -compress none tif_grey_alpha.tif
 q tiffset -s 338 1 0 tif_grey_alpha.tif
 
+q $im tif_p1.ppm tif_not.png
 /usr/bin/python3 "$here/make_tiffs.py" "$out"
