@@ -19,6 +19,8 @@ q tiffcp -c jpeg tif_base.tif tif_c_jpeg_ycc.tif
 q $im tif_c_jpeg_ycc.tif -depth 8 tif_c_jpeg_ycc.ppm
 q tiffcp -c none -r 1 tif_base.tif tif_r1.tif
 q tiffcp -c none -r 16 tif_base.tif tif_r16.tif
+q $im tif_base.ppm -rotate 90 -compress none tif_tall.tif
+q tiffcp -c none -r 16 tif_tall.tif tif_r16_tall.tif
 q tiffcp -c lzw -t -w 16 -l 16 tif_base.tif tif_tiles.tif
 q tiffcp -c none -p separate tif_base.tif tif_separate.tif
 for f in tif_c_none tif_c_lzw tif_c_zip tif_c_packbits tif_c_jpeg tif_r1 tif_r16 tif_tiles tif_separate; do
@@ -30,11 +32,11 @@ q $im -size 37x23 xc:lime -depth 8 tif_p2.ppm
 q $im -seed 9 -size 37x23 plasma:fractal -depth 8 tif_p3.ppm
 for p in 1 2 3; do q $im tif_p$p.ppm -compress none tif_p$p.tif; done
 q tiffcp tif_p1.tif tif_p2.tif tif_p3.tif tif_pages.tif
-# 16-bit RGB and grey.
+# 16-bit RGB and grey (tifftopnm keeps only 8 bits of such samples).
 q $im -seed 5 -size 37x23 plasma:fractal -depth 16 -compress none tif_rgb16.tif
-tifftopnm tif_rgb16.tif > tif_rgb16.ppm 2>/dev/null
+q $im tif_rgb16.tif -depth 16 tif_rgb16.ppm
 q $im tif_rgb16.tif -colorspace Gray -depth 16 -compress none tif_grey16.tif
-tifftopnm tif_grey16.tif > tif_grey16.pgm 2>/dev/null
+q $im tif_grey16.tif -depth 16 tif_grey16.pgm
 
 # 13x7 asymmetric picture in four kinds, at every orientation.
 q $im -size 13x7 gradient:red-blue \( -size 13x7 gradient:lime-black -rotate 90 -resize 13x7\! \) \

@@ -83,10 +83,10 @@ def main(out):
     write_tiff(f"{out}/tif_bad_deflate.tif", grey_tags(w, h, 8, compression=8, rows=1), strips)
     with open(f"{out}/tif_bad_deflate.raw", "wb") as f:
         f.write(pixels)
-    # StripByteCounts 0xFFFFFFFF in a 2 KB RGB file.
+    # StripByteCounts 0xFFFFFFFF in a 2 KB LZW RGB file.
     rgb = bytes(range(256)) * 7
-    tags = {256: (LONG, [16]), 257: (LONG, [16]), 258: (SHORT, [8, 8, 8]), 259: (SHORT, [1]),
-            262: (SHORT, [2]), 277: (SHORT, [3]), 278: (LONG, [16]), 279: (LONG, [0xFFFFFFFF])}
+    tags = {256: (LONG, [256]), 257: (LONG, [256]), 258: (SHORT, [8, 8, 8]), 259: (SHORT, [5]),
+            262: (SHORT, [2]), 277: (SHORT, [3]), 278: (LONG, [256]), 279: (LONG, [0xFFFFFFFF])}
     write_tiff(f"{out}/tif_huge_count.tif", tags, [rgb[:2000]])
     # 100000 x 100000 RGB, one tiny strip.
     tags = {256: (LONG, [100000]), 257: (LONG, [100000]), 258: (SHORT, [8, 8, 8]), 259: (SHORT, [1]),

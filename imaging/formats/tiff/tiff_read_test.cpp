@@ -67,8 +67,9 @@ TEST(TiffOrientation, EveryKindAndValue)
             ASSERT_TRUE(ReadPicture(base + "grey" + suffix + ref + ".pgm", &grey));
             ASSERT_TRUE(ReadPicture(base + "bilevel" + suffix + ref + ".pbm", &bw));
             ASSERT_TRUE(ReadPicture(base + "rgb16" + suffix + ref + ".ppm", &rgb16));
-            if (flags == 0 && n >= 5)
+            if (flags == 0 && n >= 5) {
                 EXPECT_EQ(7u, rgb.width);
+            }
 
             Result r24 = tift::Read(base + "rgb" + suffix + ".tif", 24, flags);
             ExpectRgb(r24, 3, rgb.width * 3, rgb, 0);

@@ -31,7 +31,7 @@ inline bool ReadPicture(const std::string& name, Picture* picture)
         return false;
     const bool bits = b[1] == '4';
     size_t pos = 2;
-    uint32_t fields[3] = {0, 0, 1};
+    uint32_t fields[3] = {0, 0, 0};
     for (int i = 0; i < (bits ? 2 : 3); ++i) {
         for (;;) {
             while (pos < b.size() && std::isspace(b[pos]))
@@ -49,7 +49,7 @@ inline bool ReadPicture(const std::string& name, Picture* picture)
     ++pos;
     picture->width = fields[0];
     picture->height = fields[1];
-    picture->maxval = fields[2];
+    picture->maxval = bits ? 1 : fields[2];
     picture->channels = b[1] == '6' ? 3 : 1;
     const size_t count = size_t(picture->width) * picture->height * picture->channels;
     picture->samples.resize(count);
