@@ -99,6 +99,20 @@ const LimitCase kCases[] = {
      [](const std::vector<uint8_t>& f) {
          return ReadWith(f, [](HISSRC s) { return is5_ReadImage(s, &gWidth, &gHeight, 1, 0); });
      }},
+    // The RGBA raster (4 bytes a pixel) is the largest block (LZW's code table
+    // would be larger: the files are uncompressed).
+    {"tiff_rgb", "tif_c_none.tif", 37 * 23 * 4,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadTIFF(s, &gWidth, &gHeight, 24, nullptr, 0, 0); });
+     }},
+    {"tiff_rgba", "tif_c_none.tif", 37 * 23 * 4,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadTIFF(s, &gWidth, &gHeight, 32, nullptr, 0, 0); });
+     }},
+    {"tiff_dib", "tif_c_none.tif", 37 * 23 * 4,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadTIFF(s, &gWidth, &gHeight, 24, nullptr, 0, 2); });
+     }},
     // The stored rows (112 bytes each) are the larger block here.
     {"pnm_rgb", "pnm_pat.ppm", 37 * 23 * 3,
      [](const std::vector<uint8_t>& f) {

@@ -11,7 +11,7 @@ fail() { echo "seeds.sh: $*" >&2; }
 q() { "$@" >/dev/null 2>&1 || fail "$* failed"; }
 
 "$src/tools/make-fixtures" "$src" "$out/fixtures" >/dev/null 2>&1 || fail "some fixtures failed"
-for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp; do
+for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff; do
   rm -rf "${out:?}/$t"
   mkdir -p "$out/$t"
 done
@@ -218,3 +218,18 @@ perl -e '
            pack("c*", map { ($_ % 2) ? -$_ : $_ } 0 .. 127));
   for my $i (0 .. $#s) { open(my $o, ">", "$dir/ops_$i") or die; binmode $o; print $o $s[$i]; }' "$out/io"
 exit 0
+
+# TIFF: the fixtures' files and tiffcp's compressions, layouts and tiles.
+cp "$f"/tif_*.tif "$out/tiff/" 2>/dev/null
+q $im "$tmp/photo.ppm" -compress none "$tmp/photo.tif"
+n=0
+for opts in "-c none" "-c lzw" "-c zip" "-c packbits" "-c jpeg" "-c lzw:2" "-c zip:2" "-r 1" "-r 16" \
+    "-t -w 16 -l 16" "-p separate" "-c lzw -t -w 32 -l 16 -p separate"; do
+  n=$((n + 1))
+  q tiffcp $opts "$tmp/photo.tif" "$out/tiff/tiffcp_$n.tif"
+done
+q $im "$tmp/photo.ppm" -monochrome -compress none "$tmp/mono.tif"
+q tiffcp -c g3 "$tmp/mono.tif" "$out/tiff/tiffcp_g3.tif"
+q tiffcp -c g4 "$tmp/mono.tif" "$out/tiff/tiffcp_g4.tif"
+q tiffcp "$tmp/photo.tif" "$tmp/mono.tif" "$out/tiff/tiffcp_pages.tif"
+
