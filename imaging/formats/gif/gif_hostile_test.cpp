@@ -102,7 +102,10 @@ TEST_P(GifHostile, MemoryAndFileSourcesAgree)
 {
     const HostileCase& c = GetParam();
     const Bytes file = c.make();
-    const Result results[] = {ReadGif(file, 0, true, 0), ReadGifFile(file, std::string("gif_hostile_") + c.label)};
+    // A memory source needs at least one byte; the empty case is a file.
+    std::vector<Result> results = {ReadGifFile(file, std::string("gif_hostile_") + c.label)};
+    if (!file.empty())
+        results.push_back(ReadGif(file, 0, true, 0));
     for (const Result& r : results) {
         EXPECT_EQ(c.status, r.status) << c.label;
         EXPECT_EQ(c.buffer, r.buffer != nullptr) << c.label;
@@ -122,7 +125,7 @@ TEST(GifHostileData, CutImageKeepsItsFirstRows)
 {
     const Bytes file = Fixture("gif89_256.gif");
     const Result whole = ReadGif(file, 0);
-    const Result cut = ReadGif(Cut(file, file.size() / 2), 0);
+    const Result cut = ReadGif(Cut(file, file.size() - 40), 0);
     ASSERT_EQ(0, whole.status);
     ASSERT_EQ(3, cut.status);
     EXPECT_EQ(0, std::memcmp(whole.bytes.data(), cut.bytes.data(), whole.width));

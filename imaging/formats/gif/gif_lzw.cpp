@@ -73,6 +73,12 @@ CISGifLzw::Result CISGifLzw::Next(BYTE* pixel)
         *pixel = m_stack[--m_top];
         return kPixel;
     }
+    // The width holds the next free code, which may come next; this also
+    // covers code size 1, whose first free code needs a wider code at once.
+    while (m_started && m_next >= m_limit && m_limit < kTableSize) {
+        m_limit <<= 1;
+        ++m_width;
+    }
     int32_t code = ReadCode();
     if (code < 0)
         return m_result;
@@ -118,10 +124,6 @@ CISGifLzw::Result CISGifLzw::Next(BYTE* pixel)
     m_prefix[m_next] = static_cast<uint16_t>(m_previous);
     m_suffix[m_next] = m_first;
     ++m_next;
-    if (m_next >= m_limit && m_limit < kTableSize) {
-        m_limit <<= 1;
-        ++m_width;
-    }
     m_previous = code;
     *pixel = m_stack[--m_top];
     return kPixel;
