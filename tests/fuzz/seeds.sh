@@ -11,7 +11,7 @@ fail() { echo "seeds.sh: $*" >&2; }
 q() { "$@" >/dev/null 2>&1 || fail "$* failed"; }
 
 "$src/tools/make-fixtures" "$src" "$out/fixtures" >/dev/null 2>&1 || fail "some fixtures failed"
-for t in jpeg bmp dib saj2k read_image picturedb metafile io; do
+for t in jpeg bmp dib saj2k read_image picturedb metafile io gif pcx; do
   rm -rf "${out:?}/$t"
   mkdir -p "$out/$t"
 done
@@ -125,6 +125,10 @@ j2k -s 2,2 -n 2
 EOF
 q opj_compress -i "$tmp/grey.pgm" -o "$out/saj2k/opj_grey.j2k" -n 2
 q opj_compress -i "$tmp/tiny.ppm" -o "$out/saj2k/opj_tiny.jp2" -n 1
+
+# GIF and PCX: the fixtures' files (tool-made and hand-written streams).
+cp "$f"/gif*.gif "$out/gif/" 2>/dev/null
+cp "$f"/pcx_*.pcx "$out/pcx/" 2>/dev/null
 
 # The generic reader: the JPEG and BMP seeds, the fixtures' pictures, and one
 # small file of every other type the guess knows.
