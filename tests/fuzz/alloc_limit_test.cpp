@@ -95,6 +95,25 @@ const LimitCase kCases[] = {
      [](const std::vector<uint8_t>& f) {
          return ReadWith(f, [](HISSRC s) { return is5_ReadWBMP(s, &gWidth, &gHeight, nullptr, 1, 2); });
      }},
+    {"gif_raw", "gif89_256.gif", 37 * 23,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) {
+             RGBQUAD palette[256];
+             return is5_ReadGIF(s, &gWidth, &gHeight, nullptr, palette, 0);
+         });
+     }},
+    {"gif_dib", "gif89_256.gif", 1064 + 40 * 23,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadGIF(s, &gWidth, &gHeight, nullptr, nullptr, 2); });
+     }},
+    {"pcx_rgb", "pcx_t200.pcx", 37 * 23 * 3,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadPCX(s, &gWidth, &gHeight, 24, nullptr, 0); });
+     }},
+    {"pcx_dib", "pcx_e200.pcx", 1064 + 40 * 23,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadPCX(s, &gWidth, &gHeight, 24, nullptr, 2); });
+     }},
     {"generic_rgba", "reader_photo24.bmp", 61 * 47 * 4,
      [](const std::vector<uint8_t>& f) {
          return ReadWith(f, [](HISSRC s) { return is5_ReadImage(s, &gWidth, &gHeight, 1, 0); });

@@ -11,7 +11,7 @@ fail() { echo "seeds.sh: $*" >&2; }
 q() { "$@" >/dev/null 2>&1 || fail "$* failed"; }
 
 "$src/tools/make-fixtures" "$src" "$out/fixtures" >/dev/null 2>&1 || fail "some fixtures failed"
-for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff; do
+for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff gif pcx; do
   rm -rf "${out:?}/$t"
   mkdir -p "$out/$t"
 done
@@ -136,6 +136,9 @@ for p in ramp.pgm pat.ppm gray.pbm ramp1023.pgm; do
   pnmtoplainpnm "$out/pnm/$p" > "$out/pnm/plain_$p" 2>/dev/null || fail "pnmtoplainpnm $p failed"
 done
 cp "$f"/pnm_diff/00[0-9].pnm "$out/pnm/" 2>/dev/null
+# GIF and PCX: the fixtures' files (tool-made and hand-written streams).
+cp "$f"/gif*.gif "$out/gif/" 2>/dev/null
+cp "$f"/pcx_*.pcx "$out/pcx/" 2>/dev/null
 
 # The generic reader: the JPEG and BMP seeds, the fixtures' pictures, and one
 # small file of every other type the guess knows.
