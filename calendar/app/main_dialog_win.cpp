@@ -8,7 +8,7 @@
 #include "app/app.h"
 #include "app/resource.h"
 #include "app/seams.h"
-#include "dates/dates.h"
+#include "common/dates/dates.h"
 #include "desktop/desktop.h"
 #include "monthcal/monthcal.h"
 #include "notes/notes.h"

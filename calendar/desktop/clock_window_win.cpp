@@ -7,7 +7,7 @@
 
 #include "app/app.h"
 #include "app/seams.h"
-#include "dates/dates.h"
+#include "common/dates/dates.h"
 #include "desktop/desktop.h"
 #include "desktop/grid.h"
 #include "desktop/layouts.h"

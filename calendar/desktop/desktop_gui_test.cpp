@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/app.h"
-#include "dates/dates.h"
+#include "common/dates/dates.h"
 #include "imaging/is5.h"
 #include "desktop/layouts.h"
 #include "settings/settings.h"

@@ -20,7 +20,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "dates/dates.h"
+#include "common/dates/dates.h"
 #include "desktop/grid.h"
 #include "desktop/layouts.h"
 #include "settings/settings.h"

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "picturedb/picture_record.h"
+#include "common/picturedb/picture_record.h"
 
 // 1 and the record count, or 0 and 0 when the file cannot be opened.
 int CountPictureRecords(int* count);

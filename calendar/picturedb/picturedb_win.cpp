@@ -1,6 +1,6 @@
 #include "picturedb/picturedb.h"
 
-#include "picturedb/picture_walks.h"
+#include "common/picturedb/picture_walks.h"
 #include "settings/settings.h"
 
 int CountPictureRecords(int* count)

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "app/app.h"
-#include "dates/dates.h"
+#include "common/dates/dates.h"
 #include "imaging/is5.h"
 #include "settings/settings.h"
 #include "text/text.h"

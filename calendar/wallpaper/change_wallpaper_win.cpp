@@ -12,7 +12,7 @@
 #include "app/seams.h"
 #include "picturedb/picturedb.h"
 #include "settings/settings.h"
-#include "wallpaper/picture_usable.h"
+#include "common/picturedb/picture_usable.h"
 #include "wallpaper/wallpaper.h"
 #include "wallpaper/wallpaper_due.h"
 

@@ -5,9 +5,9 @@
 #include "imaging/formats/jpeg2000/saj2k.h"
 #include "imaging/is5.h"
 #include "wallpaper/wallpaper.h"
-#include "wallpaper/wallpaper_geometry.h"
+#include "common/pictures/wallpaper_geometry.h"
 #include "wallpaper/wallpaper_render.h"
-#include "wallpaper/wallpaper_tables.h"
+#include "common/pictures/wallpaper_tables.h"
 
 namespace {
 

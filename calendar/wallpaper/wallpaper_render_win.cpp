@@ -7,7 +7,7 @@
 #include "wallpaper/wallpaper.h"
 #include "wallpaper/wallpaper_file.h"
 #include "wallpaper/wallpaper_render.h"
-#include "wallpaper/wallpaper_tables.h"
+#include "common/pictures/wallpaper_tables.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "app/app.h"
 #include "imaging/formats/jpeg2000/saj2k.h"
 #include "imaging/is5.h"
-#include "picturedb/picture_record.h"
+#include "common/picturedb/picture_record.h"
 #include "tests/support/test_support.h"
 #include "tray/tray.h"
 #include "wallpaper/wallpaper.h"
