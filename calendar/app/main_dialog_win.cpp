@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "alarms/alarms.h"
-#include "app/app.h"
+#include "base/app.h"
 #include "app/resource.h"
-#include "app/seams.h"
+#include "base/seams.h"
 #include "common/dates/dates.h"
 #include "desktop/desktop.h"
 #include "monthcal/monthcal.h"

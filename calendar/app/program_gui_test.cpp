@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win_test_helpers.h"

@@ -10,10 +10,10 @@
 #include <cstdlib>
 
 #include "alarms/alarms.h"
-#include "app/app.h"
+#include "base/app.h"
 #include "app/main_dialog.h"
 #include "app/resource.h"
-#include "app/seams.h"
+#include "base/seams.h"
 #include "desktop/desktop.h"
 #include "imaging/formats/jpeg2000/saj2k.h"
 #include "imaging/is5.h"
@@ -26,7 +26,7 @@
 #include "tray/tray.h"
 
 #ifdef VESKO_TEST_BUILD
-#include "app/standin_log.h"
+#include "base/test_call_log.h"
 
 // The test build takes its clock, time scale, message-box sink and call log
 // from the environment.

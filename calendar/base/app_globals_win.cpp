@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "base/app.h"
 
 HINSTANCE gInstance = nullptr;
 HWND gMainWindow = nullptr;

@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "app/app.h"
-#include "app/seams.h"
+#include "base/app.h"
+#include "base/seams.h"
 #include "common/dates/dates.h"
 #include "desktop/desktop.h"
 #include "desktop/grid.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "common/dates/dates.h"
 #include "imaging/is5.h"
 #include "desktop/layouts.h"

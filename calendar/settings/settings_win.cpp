@@ -13,7 +13,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "picturedb/picturedb.h"
 #include "settings/parse_int_list.h"
 #include "settings/registry.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "app/standin_log.h"
+#include "base/app.h"
+#include "base/test_call_log.h"
 #include "settings/registry.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win_test_helpers.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "common/dates/dates.h"
 #include "imaging/is5.h"
 #include "settings/settings.h"

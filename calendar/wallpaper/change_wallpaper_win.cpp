@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app.h"
-#include "app/seams.h"
+#include "base/app.h"
+#include "base/seams.h"
 #include "picturedb/picturedb.h"
 #include "settings/settings.h"
 #include "common/picturedb/picture_usable.h"

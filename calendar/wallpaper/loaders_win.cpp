@@ -1,7 +1,7 @@
 // Pictures and thumbnails as bitmaps of a given box size.
 #include <windows.h>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "imaging/formats/jpeg2000/saj2k.h"
 #include "imaging/is5.h"
 #include "wallpaper/wallpaper.h"

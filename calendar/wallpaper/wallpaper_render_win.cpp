@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "imaging/formats/jpeg2000/saj2k.h"
 #include "imaging/is5.h"
 #include "tray/tray.h"
