@@ -20,6 +20,7 @@
 #include "monthcal/monthcal.h"
 #include "notes/notes.h"
 #include "online/online.h"
+#include "picturedb/picturedb.h"
 #include "settings/settings.h"
 #include "sound/sound.h"
 #include "text/text.h"
@@ -122,6 +123,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     gInstance = instance;
 
     LoadSettings();
+    CheckPictureDatabase();
     AppSleep(1000);
 
     DWORD_PTR helpCookie = 0;

@@ -14,6 +14,7 @@
 
 #include "base/app.h"
 #include "base/test_call_log.h"
+#include "picturedb/picturedb.h"
 #include "settings/registry.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win_test_helpers.h"
@@ -330,6 +331,7 @@ TEST_P(DatabaseAtStart, MakesConvertsOrRebuildsThePictureDatabaseAsNeeded)
         SetText(kMain, "Version", c.version);
 
     LoadSettings();
+    CheckPictureDatabase();
 
     // The test build has no month pictures, so a new database holds no records.
     std::string work = c.expectedCall ? c.expectedCall : "";
