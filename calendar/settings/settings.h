@@ -108,7 +108,8 @@ void LoadSoundSettings();
 LONG LoadHotkeys();
 void LoadSaverSettings();
 void LoadNoteFont();
-void LoadClockSettings();
+// 1 when the settings key was there to read from.
+int LoadClockSettings();
 void LoadDayMonthNames();
 void LoadUpdateStamps();
 DWORD LoadOnlineMarks();

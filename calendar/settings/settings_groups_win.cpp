@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "desktop/desktop.h"
 #include "settings/parse_int_list.h"
 #include "settings/registry.h"
 #include "settings/settings.h"
@@ -193,7 +192,7 @@ void SaveNoteFont()
     RegCloseKey(key);
 }
 
-void LoadClockSettings()
+int LoadClockSettings()
 {
     gSettings.Uhr = 1;
     gSettings.UhrX = 0;
@@ -204,7 +203,7 @@ void LoadClockSettings()
     SetFont(&gSettings.clockFont, -96, 700, "Times New Roman");
     HKEY key = OpenSettingsKey(nullptr, KEY_READ);
     if (!key)
-        return;
+        return 0;
     ReadInt(key, "Uhr", &gSettings.Uhr);
     char text[MAX_PATH];
     if (ReadTextValue(key, "UhrXY", text, sizeof(text)) && strlen(text) > 3) {
@@ -223,16 +222,7 @@ void LoadClockSettings()
     ReadItalic(key, "UhrFItalic", &gSettings.clockFont.lfItalic);
     ReadTextValue(key, "UhrFName", gSettings.clockFont.lfFaceName, LF_FACESIZE);
     RegCloseKey(key);
-
-    if (gSettings.UhrX == 0 && gSettings.UhrY == 0) {
-        int width = 0, height = 0;
-        MeasureClockText(&width, &height);
-        RECT work;
-        if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
-            SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        gSettings.UhrY = work.bottom - height - 10;
-        gSettings.UhrX = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    }
+    return 1;
 }
 
 void SaveClockSettings()
