@@ -9,6 +9,7 @@
 #include "app/resource.h"
 #include "base/seams.h"
 #include "common/dates/dates.h"
+#include "common/win/display.h"
 #include "desktop/desktop.h"
 #include "monthcal/monthcal.h"
 #include "notes/notes.h"

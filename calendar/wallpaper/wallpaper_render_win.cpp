@@ -3,7 +3,7 @@
 #include "base/app.h"
 #include "imaging/formats/jpeg2000/saj2k.h"
 #include "imaging/is5.h"
-#include "tray/tray.h"
+#include "common/win/display.h"
 #include "wallpaper/wallpaper.h"
 #include "wallpaper/wallpaper_file.h"
 #include "wallpaper/wallpaper_render.h"

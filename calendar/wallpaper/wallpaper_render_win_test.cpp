@@ -16,7 +16,7 @@
 #include "imaging/is5.h"
 #include "common/picturedb/picture_record.h"
 #include "tests/support/test_support.h"
-#include "tray/tray.h"
+#include "common/win/display.h"
 #include "wallpaper/wallpaper.h"
 #include "wallpaper/wallpaper_render.h"
 
