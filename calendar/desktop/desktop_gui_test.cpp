@@ -20,6 +20,7 @@
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win_test_helpers.h"
+#include "text/text.h"
 
 namespace {
 

@@ -24,6 +24,7 @@
 #include "desktop/grid.h"
 #include "desktop/layouts.h"
 #include "settings/settings.h"
+#include "text/text.h"
 
 namespace {
 

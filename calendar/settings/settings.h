@@ -110,7 +110,6 @@ void LoadSaverSettings();
 void LoadNoteFont();
 // 1 when the settings key was there to read from.
 int LoadClockSettings();
-void LoadDayMonthNames();
 void LoadUpdateStamps();
 DWORD LoadOnlineMarks();
 
