@@ -16,17 +16,8 @@
 
 namespace {
 
+using vt::UnixPath;
 using vt::WindowsPath;
-
-std::string UnixPath(std::string path)
-{
-    if (path.rfind("Z:", 0) == 0 || path.rfind("z:", 0) == 0)
-        path = path.substr(2);
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
 
 using vt::WaitFor;
 using vt::ReadText;

@@ -45,6 +45,17 @@ inline std::string WindowsPath(std::string path)
     return path;
 }
 
+// A path on Wine's Z: drive as the host sees it, for host programs' arguments.
+inline std::string UnixPath(std::string path)
+{
+    if (path.rfind("Z:", 0) == 0 || path.rfind("z:", 0) == 0)
+        path = path.substr(2);
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
 // The whole file as text; empty when it cannot be read.
 inline std::string ReadText(const std::string& path)
 {
