@@ -10,6 +10,9 @@ extern HWND gMainWindow;          // main dialog 100 once WM_INITDIALOG ran
 extern volatile int gShutdown;    // set when the main dialog has ended; threads end on it
 extern int gSoundLoaded;          // result of LoadSoundLibrary at start-up
 
+// gInstance, or the program file's module before WinMain set it (tests).
+HMODULE ProgramModule();
+
 
 #define MAIN_WINDOW_TITLE "KV840"
 #define MAIN_MUTEX_NAME "Brantlow840Mutex"
