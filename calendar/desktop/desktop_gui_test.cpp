@@ -74,15 +74,7 @@ protected:
         DeleteFileA(callLog_.c_str());
     }
 
-    void SetDword(const char* name, DWORD value)
-    {
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
-        RegCloseKey(key);
-    }
+    void SetDword(const char* name, DWORD value) { vt::SetDword(HKEY_CURRENT_USER, SETTINGS_KEY, name, value); }
 
     void SetText(const char* name, const char* value)
     {

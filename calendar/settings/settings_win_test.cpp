@@ -84,14 +84,7 @@ protected:
         RegCloseKey(k);
     }
 
-    void SetDword(const std::string& key, const char* name, DWORD value)
-    {
-        HKEY k;
-        ASSERT_EQ(RegCreateKeyExA(root_, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExA(k, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
-        RegCloseKey(k);
-    }
+    void SetDword(const std::string& key, const char* name, DWORD value) { vt::SetDword(root_, key, name, value); }
 
     // Type and data of a value, or type REG_NONE when it is missing.
     struct Value {

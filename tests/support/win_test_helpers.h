@@ -56,6 +56,16 @@ inline std::string UnixPath(std::string path)
     return path;
 }
 
+// Writes a REG_DWORD value, making the key when it is missing.
+inline void SetDword(HKEY root, const std::string& key, const char* name, DWORD value)
+{
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(k, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
+    RegCloseKey(k);
+}
+
 // The whole file as text; empty when it cannot be read.
 inline std::string ReadText(const std::string& path)
 {
