@@ -144,7 +144,9 @@ std::string ExePath()
 
 TEST_F(PrivateRegistry, FreshStartWritesEveryDefaultTheRunEntryAndTheDataFolder)
 {
+    // As WinMain starts.
     LoadSettings();
+    CheckPictureDatabase();
     SaveSettings();
 
     struct Expected {
