@@ -1,7 +1,7 @@
 // Stand-in until appointments are built: no alarms, no editor.
 #include "alarms/alarms.h"
 
-#include "app/standin_log.h"
+#include "base/test_call_log.h"
 
 void LoadAlarmFile(const char*)
 {

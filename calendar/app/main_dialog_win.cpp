@@ -5,10 +5,11 @@
 #include <cstdio>
 
 #include "alarms/alarms.h"
-#include "app/app.h"
+#include "base/app.h"
 #include "app/resource.h"
-#include "app/seams.h"
-#include "dates/dates.h"
+#include "base/seams.h"
+#include "common/dates/dates.h"
+#include "common/win/display.h"
 #include "desktop/desktop.h"
 #include "monthcal/monthcal.h"
 #include "notes/notes.h"

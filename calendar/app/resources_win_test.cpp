@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "app/resource.h"
 #include "tests/support/test_support.h"
 

@@ -10,23 +10,24 @@
 #include <cstdlib>
 
 #include "alarms/alarms.h"
-#include "app/app.h"
+#include "base/app.h"
 #include "app/main_dialog.h"
 #include "app/resource.h"
-#include "app/seams.h"
+#include "base/seams.h"
 #include "desktop/desktop.h"
 #include "imaging/formats/jpeg2000/saj2k.h"
 #include "imaging/is5.h"
 #include "monthcal/monthcal.h"
 #include "notes/notes.h"
 #include "online/online.h"
+#include "picturedb/picturedb.h"
 #include "settings/settings.h"
 #include "sound/sound.h"
 #include "text/text.h"
 #include "tray/tray.h"
 
 #ifdef VESKO_TEST_BUILD
-#include "app/standin_log.h"
+#include "base/test_call_log.h"
 
 // The test build takes its clock, time scale, message-box sink and call log
 // from the environment.
@@ -122,6 +123,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     gInstance = instance;
 
     LoadSettings();
+    CheckPictureDatabase();
     AppSleep(1000);
 
     DWORD_PTR helpCookie = 0;

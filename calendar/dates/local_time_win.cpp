@@ -1,6 +1,6 @@
-#include "dates/dates.h"
+#include "common/dates/dates.h"
 
-#include "app/seams.h"
+#include "base/seams.h"
 
 void GetLocalTimeFields(int* day, int* month, int* year, int* hour, int* minute, int* second, int* weekday)
 {

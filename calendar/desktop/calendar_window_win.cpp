@@ -5,9 +5,9 @@
 
 #include <cstdlib>
 
-#include "app/app.h"
-#include "app/seams.h"
-#include "dates/dates.h"
+#include "base/app.h"
+#include "base/seams.h"
+#include "common/dates/dates.h"
 #include "desktop/desktop.h"
 #include "desktop/grid.h"
 #include "desktop/layouts.h"

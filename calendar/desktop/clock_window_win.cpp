@@ -5,9 +5,9 @@
 
 #include <cstdlib>
 
-#include "app/app.h"
-#include "app/seams.h"
-#include "dates/dates.h"
+#include "base/app.h"
+#include "base/seams.h"
+#include "common/dates/dates.h"
 #include "desktop/desktop.h"
 #include "desktop/grid.h"
 #include "desktop/layouts.h"
@@ -82,11 +82,25 @@ void ReadClockSwitches(int* on, int* seconds)
     UnlockDesktopSettings();
 }
 
+// A stored place of 0,0 means none: centred, 10 pixels above the work area's bottom.
+void PlaceClockByDefault()
+{
+    if (gSettings.UhrX != 0 || gSettings.UhrY != 0)
+        return;
+    int width = 0, height = 0;
+    MeasureClockText(&width, &height);
+    RECT work;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
+        SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    gSettings.UhrY = work.bottom - height - 10;
+    gSettings.UhrX = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+}
+
 }  // namespace
 
 void MeasureClockText(int* width, int* height)
 {
-    // Called by LoadClockSettings, the writer, so it reads without the lock.
+    // Called while the clock loads its settings, as their writer, so it reads without the lock.
     ClockContext c{};
     c.font = gSettings.clockFont;
     c.seconds = gSettings.UhrSeconds;
@@ -121,7 +135,8 @@ void EndClockDrag()
 
 DWORD WINAPI ClockWindowThread(LPVOID)
 {
-    LoadClockSettings();
+    if (LoadClockSettings())
+        PlaceClockByDefault();
     gClockRedraw = 0;
     gClockBusy = 0;
     LayeredSurface* s = (LayeredSurface*)calloc(1, sizeof(LayeredSurface));

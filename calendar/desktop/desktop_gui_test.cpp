@@ -13,13 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "dates/dates.h"
+#include "base/app.h"
+#include "common/dates/dates.h"
 #include "imaging/is5.h"
 #include "desktop/layouts.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win_test_helpers.h"
+#include "text/text.h"
 
 namespace {
 
@@ -73,15 +74,7 @@ protected:
         DeleteFileA(callLog_.c_str());
     }
 
-    void SetDword(const char* name, DWORD value)
-    {
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
-        RegCloseKey(key);
-    }
+    void SetDword(const char* name, DWORD value) { vt::SetDword(HKEY_CURRENT_USER, SETTINGS_KEY, name, value); }
 
     void SetText(const char* name, const char* value)
     {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "dates/dates.h"
+#include "common/dates/dates.h"
 #include "desktop/grid.h"
 
 namespace {

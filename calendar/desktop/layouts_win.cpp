@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "dates/dates.h"
+#include "common/dates/dates.h"
 #include "desktop/desktop.h"
 #include "desktop/grid.h"
 #include "imaging/is5.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "dates/dates.h"
+#include "common/dates/dates.h"
 #include "imaging/is5.h"
 #include "desktop/grid.h"
 #include "desktop/layouts.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/seams.h"
+#include "base/seams.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win_test_helpers.h"

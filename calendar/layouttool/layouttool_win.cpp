@@ -20,10 +20,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "dates/dates.h"
+#include "common/dates/dates.h"
 #include "desktop/grid.h"
 #include "desktop/layouts.h"
 #include "settings/settings.h"
+#include "text/text.h"
 
 namespace {
 

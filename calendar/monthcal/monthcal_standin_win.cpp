@@ -1,7 +1,7 @@
 // Stand-in until the month calendar is built: no window.
 #include "monthcal/monthcal.h"
 
-#include "app/standin_log.h"
+#include "base/test_call_log.h"
 
 volatile int gMonthCalendarVisible = 0;
 HWND gMonthCalendarOwner = nullptr;

@@ -1,7 +1,7 @@
 // Stand-in until the notes are built: no window.
 #include "notes/notes.h"
 
-#include "app/standin_log.h"
+#include "base/test_call_log.h"
 
 volatile int gNotesVisible = 0;
 HWND gNotesOwner = nullptr;

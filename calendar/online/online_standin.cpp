@@ -1,7 +1,7 @@
 // Stand-in until the online checks are built: nothing is fetched.
 #include "online/online.h"
 
-#include "app/standin_log.h"
+#include "base/test_call_log.h"
 
 void UpdateOnlineCatalog()
 {

@@ -1,7 +1,7 @@
 // Stand-in until the options sheet is built: no sheet, no hotkeys.
 #include "options/options.h"
 
-#include "app/standin_log.h"
+#include "base/test_call_log.h"
 
 void RegisterHotkeys(int on)
 {

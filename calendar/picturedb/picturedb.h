@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "picturedb/picture_record.h"
+#include "common/picturedb/picture_record.h"
 
 // 1 and the record count, or 0 and 0 when the file cannot be opened.
 int CountPictureRecords(int* count);
@@ -22,3 +22,7 @@ int CompactPictureDatabase();
 // Copy to "bilder.temp" when the picture page opens; put back when it is cancelled.
 int BackupPictureDatabase(int* count);
 int RestorePictureDatabase();
+
+// At start, after LoadSettings: a missing database comes from "bilder.def" or is made
+// new; an older one is converted or rebuilt.
+void CheckPictureDatabase();

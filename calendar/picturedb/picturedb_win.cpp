@@ -1,6 +1,11 @@
 #include "picturedb/picturedb.h"
 
-#include "picturedb/picture_walks.h"
+#include <io.h>
+#include <shlwapi.h>
+
+#include <cstring>
+
+#include "common/picturedb/picture_walks.h"
 #include "settings/settings.h"
 
 int CountPictureRecords(int* count)
@@ -60,4 +65,25 @@ int BackupPictureDatabase(int* count)
 int RestorePictureDatabase()
 {
     return RestorePictureDatabaseIn(Win32PictureFileOps(), gSettings.PictureDbPath);
+}
+
+void CheckPictureDatabase()
+{
+    // Without a data folder there is no database to look at.
+    if (!gSettings.PictureDbPath[0])
+        return;
+    if (_access(gSettings.PictureDbPath, 0) != 0) {
+        char defaults[MAX_PATH];
+        if (!PathCombineA(defaults, gSettings.defFolder, "bilder.def"))
+            defaults[0] = 0;
+        if (_access(defaults, 0) == 0)
+            CopyFileA(defaults, gSettings.PictureDbPath, FALSE);
+        else
+            CreateDefaultPictureDatabase();
+        SaveDatabaseVersion();
+    } else if (gSettings.dbver < DB_VERSION) {
+        ConvertPictureDatabase();
+    } else if (strlen(gSettings.Version) < 3 || lstrcmpiA(gSettings.Version, DB_VERSION_TEXT) < 0) {
+        RebuildPictureDatabase();
+    }
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "picturedb/picture_walks.h"
+#include "common/picturedb/picture_walks.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
 

@@ -108,8 +108,8 @@ void LoadSoundSettings();
 LONG LoadHotkeys();
 void LoadSaverSettings();
 void LoadNoteFont();
-void LoadClockSettings();
-void LoadDayMonthNames();
+// 1 when the settings key was there to read from.
+int LoadClockSettings();
 void LoadUpdateStamps();
 DWORD LoadOnlineMarks();
 

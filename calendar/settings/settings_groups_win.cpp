@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "desktop/desktop.h"
 #include "settings/parse_int_list.h"
 #include "settings/registry.h"
 #include "settings/settings.h"
@@ -193,7 +192,7 @@ void SaveNoteFont()
     RegCloseKey(key);
 }
 
-void LoadClockSettings()
+int LoadClockSettings()
 {
     gSettings.Uhr = 1;
     gSettings.UhrX = 0;
@@ -204,7 +203,7 @@ void LoadClockSettings()
     SetFont(&gSettings.clockFont, -96, 700, "Times New Roman");
     HKEY key = OpenSettingsKey(nullptr, KEY_READ);
     if (!key)
-        return;
+        return 0;
     ReadInt(key, "Uhr", &gSettings.Uhr);
     char text[MAX_PATH];
     if (ReadTextValue(key, "UhrXY", text, sizeof(text)) && strlen(text) > 3) {
@@ -223,16 +222,7 @@ void LoadClockSettings()
     ReadItalic(key, "UhrFItalic", &gSettings.clockFont.lfItalic);
     ReadTextValue(key, "UhrFName", gSettings.clockFont.lfFaceName, LF_FACESIZE);
     RegCloseKey(key);
-
-    if (gSettings.UhrX == 0 && gSettings.UhrY == 0) {
-        int width = 0, height = 0;
-        MeasureClockText(&width, &height);
-        RECT work;
-        if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
-            SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        gSettings.UhrY = work.bottom - height - 10;
-        gSettings.UhrX = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    }
+    return 1;
 }
 
 void SaveClockSettings()
@@ -305,19 +295,4 @@ void SaveProxyCredentials(const char* user, const char* password)
     WriteTextValue(key, "ProxyUser", user ? user : "");
     WriteTextValue(key, "ProxyPasswort", password ? password : "");
     RegCloseKey(key);
-}
-
-void LoadDayMonthNames()
-{
-    static const char* const dayKeys[7] = {"SONNTAG", "MONTAG", "DIENSTAG", "MITTWOCH", "DONNERSTAG", "FREITAG", "SAMSTAG"};
-    static const char* const dayNames[7] = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
-    static const char* const monthNames[12] = {"Januar", "Februar", "M\xE4rz", "April", "Mai", "Juni", "Juli",
-                                               "August", "September", "Oktober", "November", "Dezember"};
-    for (int i = 0; i < 7; i++)
-        lstrcpynA(gDayNames[i], GetLangText("ALARM", dayKeys[i], dayNames[i]), 40);
-    for (int i = 0; i < 12; i++) {
-        char key[16];
-        snprintf(key, sizeof(key), "MONAT_%02d", i + 1);
-        lstrcpynA(gMonthNames[i], GetLangText("MAIN", key, monthNames[i]), 40);
-    }
 }

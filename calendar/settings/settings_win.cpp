@@ -1,5 +1,5 @@
 // The main key: defaults, load rules, saving, reset, the Run entry, the
-// regional values, the data folder and the picture database check at start.
+// regional values and the data folder.
 #include "settings/settings.h"
 
 #include <windows.h>
@@ -13,8 +13,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/app.h"
-#include "picturedb/picturedb.h"
+#include "base/app.h"
 #include "settings/parse_int_list.h"
 #include "settings/registry.h"
 
@@ -297,23 +296,6 @@ bool FindDataFolder()
     return true;
 }
 
-void CheckPictureDatabase()
-{
-    if (_access(gSettings.PictureDbPath, 0) != 0) {
-        char defaults[MAX_PATH];
-        JoinPath(gSettings.defFolder, "bilder.def", defaults);
-        if (_access(defaults, 0) == 0)
-            CopyFileA(defaults, gSettings.PictureDbPath, FALSE);
-        else
-            CreateDefaultPictureDatabase();
-        SaveDatabaseVersion();
-    } else if (gSettings.dbver < DB_VERSION) {
-        ConvertPictureDatabase();
-    } else if (strlen(gSettings.Version) < 3 || lstrcmpiA(gSettings.Version, DB_VERSION_TEXT) < 0) {
-        RebuildPictureDatabase();
-    }
-}
-
 }  // namespace
 
 void LoadSettings()
@@ -364,8 +346,7 @@ void LoadSettings()
         if (strlen(folder) < 3)
             lstrcpynA(folder, moduleFolder, MAX_PATH);
 
-    if (FindDataFolder())
-        CheckPictureDatabase();
+    FindDataFolder();
 
     if (gSettings.AutoStart)
         SetAutoStart(1);

@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "app/standin_log.h"
+#include "base/app.h"
+#include "base/test_call_log.h"
+#include "picturedb/picturedb.h"
 #include "settings/registry.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win_test_helpers.h"
@@ -83,14 +84,7 @@ protected:
         RegCloseKey(k);
     }
 
-    void SetDword(const std::string& key, const char* name, DWORD value)
-    {
-        HKEY k;
-        ASSERT_EQ(RegCreateKeyExA(root_, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExA(k, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
-        RegCloseKey(k);
-    }
+    void SetDword(const std::string& key, const char* name, DWORD value) { vt::SetDword(root_, key, name, value); }
 
     // Type and data of a value, or type REG_NONE when it is missing.
     struct Value {
@@ -150,7 +144,9 @@ std::string ExePath()
 
 TEST_F(PrivateRegistry, FreshStartWritesEveryDefaultTheRunEntryAndTheDataFolder)
 {
+    // As WinMain starts.
     LoadSettings();
+    CheckPictureDatabase();
     SaveSettings();
 
     struct Expected {
@@ -330,6 +326,7 @@ TEST_P(DatabaseAtStart, MakesConvertsOrRebuildsThePictureDatabaseAsNeeded)
         SetText(kMain, "Version", c.version);
 
     LoadSettings();
+    CheckPictureDatabase();
 
     // The test build has no month pictures, so a new database holds no records.
     std::string work = c.expectedCall ? c.expectedCall : "";

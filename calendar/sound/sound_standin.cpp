@@ -1,7 +1,7 @@
 // Stand-in until sound is built: the library never loads, the program runs silent.
 #include "sound/sound.h"
 
-#include "app/standin_log.h"
+#include "base/test_call_log.h"
 
 int LoadSoundLibrary()
 {

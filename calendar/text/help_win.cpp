@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "app/seams.h"
+#include "base/seams.h"
 #include "settings/settings.h"
 #include "text/text.h"
 

@@ -10,6 +10,8 @@ extern char gLangFileName[MAX_PATH];
 // The text of key in section, else the default, with each "\n" turned into a
 // line break. Lives in a per-thread buffer until the thread's next call; never NULL.
 const char* GetLangText(const char* section, const char* key, const char* def);
+// gDayNames and gMonthNames from the language file, German by default.
+void LoadDayMonthNames();
 
 // HTML Help, loaded from hhctrl.ocx by name on first use; NULL when it is missing.
 HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data);

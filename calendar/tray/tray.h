@@ -20,10 +20,6 @@ BOOL CallNotifyIcon(HWND window, DWORD message, UINT id, HICON icon, const char*
 void UpdateTrayIcon(HWND window, int moon, int busy);
 BOOL RemoveTrayIcon(HWND window);
 void SetDesktopIconTextColor(COLORREF colour);
-// 1 when the screen shows more than 65,536 colours.
-int IsTrueColorDisplay();
-// 1 when the screen shows more than 256 colours.
-int IsHighColorDisplay();
 
 // Shell_NotifyIconA; tests put a recorder here.
 typedef BOOL(WINAPI* ShellNotifyIconFn)(DWORD message, NOTIFYICONDATAA* data);

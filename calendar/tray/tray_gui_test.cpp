@@ -9,8 +9,9 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app.h"
-#include "app/seams.h"
+#include "base/app.h"
+#include "base/seams.h"
+#include "common/win/display.h"
 #include "imaging/is5.h"
 #include "tests/support/test_support.h"
 

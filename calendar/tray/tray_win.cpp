@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
-#include "dates/dates.h"
+#include "base/app.h"
+#include "common/win/resource_source.h"
+#include "common/dates/dates.h"
 #include "imaging/is5.h"
 #include "settings/settings.h"
 #include "text/text.h"
@@ -132,14 +133,7 @@ void AppendText(char* buffer, int size, const char* text)
 
 HICON CreateDayIcon(int day, COLORREF colour)
 {
-    HRSRC resource = FindResourceA(gInstance, "ICON_KAL", "BITMAPI");
-    HGLOBAL loaded = resource ? LoadResource(gInstance, resource) : nullptr;
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    DWORD size = resource ? SizeofResource(gInstance, resource) : 0;
-    if (!data || size == 0)
-        return nullptr;
-
-    HISSRC source = is5_OpenMemorySource(data, int32_t(size));
+    HISSRC source = OpenResourceSource(gInstance, "ICON_KAL", "BITMAPI");
     if (!source)
         return nullptr;
     uint32_t width = 0, height = 0;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/seams.h"
+#include "base/seams.h"
 #include "settings/settings.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app.h"
+#include "base/app.h"
 
 namespace {
 

@@ -9,24 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win_test_helpers.h"
 
 namespace {
 
+using vt::UnixPath;
 using vt::WindowsPath;
-
-std::string UnixPath(std::string path)
-{
-    if (path.rfind("Z:", 0) == 0 || path.rfind("z:", 0) == 0)
-        path = path.substr(2);
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
 
 using vt::WaitFor;
 using vt::ReadText;
@@ -143,15 +134,7 @@ protected:
         RemoveDirectoryA(work_.c_str());
     }
 
-    void SetDword(const char* name, DWORD value)
-    {
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
-        RegCloseKey(key);
-    }
+    void SetDword(const char* name, DWORD value) { vt::SetDword(HKEY_CURRENT_USER, SETTINGS_KEY, name, value); }
 
     static std::string GetText(const char* keyName, const char* name)
     {

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app.h"
-#include "app/seams.h"
+#include "base/app.h"
+#include "base/seams.h"
 #include "picturedb/picturedb.h"
 #include "settings/settings.h"
-#include "wallpaper/picture_usable.h"
+#include "common/picturedb/picture_usable.h"
 #include "wallpaper/wallpaper.h"
 #include "wallpaper/wallpaper_due.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "imaging/is5.h"
 #include "picturedb/picturedb.h"
 #include "settings/settings.h"

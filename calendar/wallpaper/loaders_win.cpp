@@ -1,24 +1,20 @@
 // Pictures and thumbnails as bitmaps of a given box size.
 #include <windows.h>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "imaging/formats/jpeg2000/saj2k.h"
 #include "imaging/is5.h"
 #include "wallpaper/wallpaper.h"
-#include "wallpaper/wallpaper_geometry.h"
+#include "common/pictures/wallpaper_geometry.h"
 #include "wallpaper/wallpaper_render.h"
-#include "wallpaper/wallpaper_tables.h"
+#include "common/pictures/wallpaper_tables.h"
+#include "common/win/resource_source.h"
 
 namespace {
 
 const int kReaderUnknown = 0;
 const int kReaderWmf = 19;
 const int kReaderJpeg2000 = 25;
-
-HMODULE ProgramModule()
-{
-    return gInstance ? (HMODULE)gInstance : GetModuleHandleA(nullptr);
-}
 
 // Scales a picture to cover width x height, cuts out the middle and makes a
 // bitmap of it; the picture stays the caller's.
@@ -59,21 +55,6 @@ HBITMAP CoverWithDisplay(const uint8_t* pixels, uint32_t w, uint32_t h, int widt
     return bitmap;
 }
 
-HISSRC OpenResource(HMODULE module, const char* name, const char* type)
-{
-    if (!name || !type)
-        return nullptr;
-    HRSRC found = FindResourceA(module, name, type);
-    if (!found)
-        return nullptr;
-    HGLOBAL loaded = LoadResource(module, found);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    DWORD size = SizeofResource(module, found);
-    if (!data || size == 0 || size > 0x7FFFFFFF)
-        return nullptr;
-    return is5_OpenMemorySource(data, (int32_t)size);
-}
-
 }  // namespace
 
 HBITMAP ReadAndFitImage(HISSRC source, int readerType, int width, int height, int nearest)
@@ -93,7 +74,7 @@ HBITMAP ReadAndFitImage(HISSRC source, int readerType, int width, int height, in
 
 HBITMAP LoadFromResource(const char* name, const char* type, int width, int height)
 {
-    HISSRC source = OpenResource(ProgramModule(), name, type);
+    HISSRC source = OpenResourceSource(ProgramModule(), name, type);
     if (!source)
         return nullptr;
     HBITMAP bitmap = ReadAndFitImage(source, kReaderUnknown, width, height, 0);
@@ -155,7 +136,7 @@ HBITMAP LoadPreviewBitmap(HINSTANCE instance, const char* name, int width, int h
 {
     if (width <= 0 || height <= 0)
         return nullptr;
-    HISSRC source = OpenResource(instance ? (HMODULE)instance : ProgramModule(), name, "PREVIEW");
+    HISSRC source = OpenResourceSource(instance ? (HMODULE)instance : ProgramModule(), name, "PREVIEW");
     if (!source)
         return nullptr;
     uint32_t w = 0, h = 0;

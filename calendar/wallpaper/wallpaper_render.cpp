@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "imaging/is5.h"
-#include "picturedb/picture_record.h"
-#include "wallpaper/wallpaper_geometry.h"
-#include "wallpaper/wallpaper_tables.h"
+#include "common/picturedb/picture_record.h"
+#include "common/pictures/wallpaper_geometry.h"
+#include "common/pictures/wallpaper_tables.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "imaging/is5.h"
-#include "picturedb/picture_record.h"
+#include "common/picturedb/picture_record.h"
 #include "tests/support/test_support.h"
-#include "tray/tray.h"
+#include "common/win/display.h"
 #include "wallpaper/wallpaper.h"
 #include "wallpaper/wallpaper_render.h"
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "imaging/is5.h"
-#include "picturedb/picture_record.h"
+#include "common/picturedb/picture_record.h"
 #include "tests/support/test_support.h"
 #include "wallpaper/wallpaper_render.h"
 

@@ -1,35 +1,22 @@
 #include <windows.h>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "imaging/formats/jpeg2000/saj2k.h"
 #include "imaging/is5.h"
-#include "tray/tray.h"
+#include "common/win/display.h"
+#include "common/win/resource_source.h"
 #include "wallpaper/wallpaper.h"
 #include "wallpaper/wallpaper_file.h"
 #include "wallpaper/wallpaper_render.h"
-#include "wallpaper/wallpaper_tables.h"
+#include "common/pictures/wallpaper_tables.h"
 
 namespace {
-
-HMODULE ProgramModule()
-{
-    return gInstance ? (HMODULE)gInstance : GetModuleHandleA(nullptr);
-}
 
 // A month picture of the program file; its own JPEG 2000 reader when the
 // generic reader does not know it.
 void* ReadBuiltinPicture(const char* name, uint32_t* width, uint32_t* height)
 {
-    HMODULE module = ProgramModule();
-    HRSRC found = FindResourceA(module, name, "KALENDER");
-    if (!found)
-        return nullptr;
-    HGLOBAL loaded = LoadResource(module, found);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    DWORD size = SizeofResource(module, found);
-    if (!data || size == 0 || size > 0x7FFFFFFF)
-        return nullptr;
-    HISSRC source = is5_OpenMemorySource(data, (int32_t)size);
+    HISSRC source = OpenResourceSource(ProgramModule(), name, "KALENDER");
     if (!source)
         return nullptr;
     void* pixels = is5_ReadImage(source, width, height, 0, 0);

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "base/app.h"
 #include "imaging/formats/jpeg2000/saj2k.h"
 #include "imaging/is5.h"
-#include "picturedb/picture_record.h"
+#include "common/picturedb/picture_record.h"
 #include "tests/support/test_support.h"
-#include "tray/tray.h"
+#include "common/win/display.h"
 #include "wallpaper/wallpaper.h"
 #include "wallpaper/wallpaper_render.h"
 

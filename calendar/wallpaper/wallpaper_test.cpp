@@ -6,11 +6,11 @@
 #include <random>
 #include <vector>
 
-#include "picturedb/picture_record.h"
-#include "wallpaper/picture_usable.h"
+#include "common/picturedb/picture_record.h"
+#include "common/picturedb/picture_usable.h"
 #include "wallpaper/wallpaper_due.h"
-#include "wallpaper/wallpaper_geometry.h"
-#include "wallpaper/wallpaper_tables.h"
+#include "common/pictures/wallpaper_geometry.h"
+#include "common/pictures/wallpaper_tables.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "imaging/is5.h"
-#include "picturedb/picture_record.h"
+#include "common/picturedb/picture_record.h"
 #include "wallpaper/wallpaper.h"
 
 int main(int argc, char** argv)

@@ -160,17 +160,6 @@ public:
         return refused;
     }
 
-    // A Windows path (Z: or a build path) as the host sees it.
-    static std::string UnixPath(std::string path)
-    {
-        if (path.rfind("Z:", 0) == 0 || path.rfind("z:", 0) == 0)
-            path = path.substr(2);
-        for (char& c : path)
-            if (c == '\\')
-                c = '/';
-        return path;
-    }
-
 private:
     static sockaddr_in Loopback(int port)
     {

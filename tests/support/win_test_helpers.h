@@ -45,6 +45,27 @@ inline std::string WindowsPath(std::string path)
     return path;
 }
 
+// A path on Wine's Z: drive as the host sees it, for host programs' arguments.
+inline std::string UnixPath(std::string path)
+{
+    if (path.rfind("Z:", 0) == 0 || path.rfind("z:", 0) == 0)
+        path = path.substr(2);
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+// Writes a REG_DWORD value, making the key when it is missing.
+inline void SetDword(HKEY root, const std::string& key, const char* name, DWORD value)
+{
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(k, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
+    RegCloseKey(k);
+}
+
 // The whole file as text; empty when it cannot be read.
 inline std::string ReadText(const std::string& path)
 {

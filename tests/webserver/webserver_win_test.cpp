@@ -98,7 +98,7 @@ std::string RunHostScript(const std::string& text, const std::vector<std::string
     const std::string body = "out=\"$1\"; shift\n{\n" + text + "\n} >\"$out.part\" 2>&1; mv -f \"$out.part\" \"$out\"\n";
     if (!vt::WriteFileBytes(script, std::vector<uint8_t>(body.begin(), body.end())))
         return "(cannot write the script)";
-    std::vector<std::string> all = {vt::WebServer::UnixPath(script), vt::WebServer::UnixPath(result)};
+    std::vector<std::string> all = {vt::UnixPath(script), vt::UnixPath(result)};
     all.insert(all.end(), args.begin(), args.end());
     if (vt::RunHost("/bin/bash", all) != 0)
         return "(cannot start bash)";
@@ -258,7 +258,7 @@ TEST(WebServer, DestructorEndsTheServerAndFreesItsPort)
         ASSERT_TRUE(server.Started());
         pid = server.Pid();
         port = server.Port();
-        root = vt::WebServer::UnixPath(server.Root());
+        root = vt::UnixPath(server.Root());
         EXPECT_EQ(Fetch(server.Base() + "/r/goto.php").status, 200u);
     }
     EXPECT_TRUE(vt::WebServer::PortRefuses(port));

@@ -1,4 +1,4 @@
-#include "wallpaper/wallpaper_geometry.h"
+#include "common/pictures/wallpaper_geometry.h"
 
 #include "imaging/is5.h"
 

@@ -1,4 +1,4 @@
-#include "dates/dates.h"
+#include "common/dates/dates.h"
 
 #include <gtest/gtest.h>
 
@@ -449,7 +449,7 @@ struct PhaseEvent {
 };
 
 const PhaseEvent kPhases[] = {
-#include "dates/moon_phases.inc"
+#include "common/dates/moon_phases.inc"
 };
 
 TEST(MoonPhases, IconsMatchAstronomicalPhasesFrom1900To2099) {

@@ -1,4 +1,4 @@
-#include "bitmap/bitmap.h"
+#include "common/bitmap/bitmap.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // full path of "bilder.dat", and its work files lie in the same folder.
 #pragma once
 
-#include "picturedb/picture_file.h"
-#include "picturedb/picture_record.h"
+#include "common/picturedb/picture_file.h"
+#include "common/picturedb/picture_record.h"
 
 // 1 and the whole-record count, or 0 and 0 when the file cannot be opened.
 int CountPictureRecordsIn(const PictureFileOps* ops, const char* database, int* count);

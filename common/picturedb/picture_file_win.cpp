@@ -1,4 +1,4 @@
-#include "picturedb/picture_file.h"
+#include "common/picturedb/picture_file.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "picturedb/picture_walks.h"
+#include "common/picturedb/picture_walks.h"
 
 #include <cstring>
 #include <string>

@@ -3,16 +3,16 @@
 
 #include <windows.h>
 
+#include "common/win/module.h"
+
 extern HINSTANCE gInstance;       // the program's module (dialogs, icons, resources)
 extern HWND gMainWindow;          // main dialog 100 once WM_INITDIALOG ran
 extern volatile int gShutdown;    // set when the main dialog has ended; threads end on it
 extern int gSoundLoaded;          // result of LoadSoundLibrary at start-up
 
-// The program file's folder with a trailing backslash (one shared buffer).
-const char* GetModuleDirectory();
+// gInstance, or the program file's module before WinMain set it (tests).
+HMODULE ProgramModule();
 
-// (major << 16) | minor from a DLL's DllGetVersion, 0 when it has none.
-DWORD GetDllVersion(const char* fileName);
 
 #define MAIN_WINDOW_TITLE "KV840"
 #define MAIN_MUTEX_NAME "Brantlow840Mutex"

@@ -1,6 +1,6 @@
-#include "wallpaper/picture_usable.h"
+#include "common/picturedb/picture_usable.h"
 
-#include "picturedb/picture_record.h"
+#include "common/picturedb/picture_record.h"
 
 namespace {
 

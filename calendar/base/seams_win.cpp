@@ -1,4 +1,4 @@
-#include "app/seams.h"
+#include "base/seams.h"
 
 
 double gTimeScale = 1.0;

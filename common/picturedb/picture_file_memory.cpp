@@ -1,4 +1,4 @@
-#include "picturedb/picture_file_memory.h"
+#include "common/picturedb/picture_file_memory.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "picturedb/picture_record.h"
+#include "common/picturedb/picture_record.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The bitmap and file helpers on a real display: pixels they draw, the JPEG
 // they write (read back by djpeg), and every DC and GDI object they make
 // released again, counted through their GDI calls.
-#include "bitmap/bitmap.h"
+#include "common/bitmap/bitmap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "app/app.h"
+#include "common/win/module.h"
 
 const char* GetModuleDirectory()
 {

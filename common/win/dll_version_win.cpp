@@ -2,7 +2,7 @@
 
 #include <shlwapi.h>
 
-#include "app/app.h"
+#include "common/win/module.h"
 
 DWORD GetDllVersion(const char* fileName)
 {

@@ -1,4 +1,4 @@
-#include "app/standin_log.h"
+#include "base/test_call_log.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "dates/dates.h"
+#include "common/dates/dates.h"
 
 #include <cmath>
 #include <cstdint>

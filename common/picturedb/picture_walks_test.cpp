@@ -1,6 +1,6 @@
 // The database functions over in-memory files, where any step can be made to
 // fail and a second handle can hold the file.
-#include "picturedb/picture_walks.h"
+#include "common/picturedb/picture_walks.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "picturedb/picture_file_memory.h"
+#include "common/picturedb/picture_file_memory.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// Record of calls into stand-ins for areas that are not built yet, one line each.
+// Record of calls into stand-ins for areas that are not built yet, one line each: the tests wait for these lines.
 #pragma once
 
 void LogStandInCall(const char* format, ...);

@@ -1,4 +1,4 @@
-#include "wallpaper/wallpaper_tables.h"
+#include "common/pictures/wallpaper_tables.h"
 
 #include <cctype>
 #include <cstring>

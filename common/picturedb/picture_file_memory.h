@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "picturedb/picture_file.h"
+#include "common/picturedb/picture_file.h"
 
 struct MemoryPictureHandle {
     std::string path;

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "picturedb/picture_file_memory.h"
-#include "picturedb/picture_walks.h"
+#include "common/picturedb/picture_file_memory.h"
+#include "common/picturedb/picture_walks.h"
 
 namespace {
 

@@ -1,6 +1,0 @@
-#include "app/app.h"
-
-HINSTANCE gInstance = nullptr;
-HWND gMainWindow = nullptr;
-volatile int gShutdown = 0;
-int gSoundLoaded = 0;
