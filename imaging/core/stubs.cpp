@@ -29,6 +29,4 @@ BOOL is5_GetTIFFDims(HISSRC, int32_t, uint32_t*, uint32_t*, uint32_t*, ISResolut
 void* is5_ReadGIF(HISSRC, uint32_t*, uint32_t*, int32_t*, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadGIF); return nullptr; }
 void* is5_ReadPCX(HISSRC, uint32_t*, uint32_t*, uint32_t, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadPCX); return nullptr; }
 BOOL is5_GetPCXDims(HISSRC, uint32_t*, uint32_t*, uint32_t*, ISResolution*, int32_t) { return IS_STUB(is5_GetPCXDims); }
-void* is5_ReadPNG(HISSRC, uint32_t*, uint32_t*, uint32_t, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadPNG); return nullptr; }
-BOOL is5_GetPNGDims(HISSRC, uint32_t*, uint32_t*, uint32_t*, uint32_t*, uint32_t*, int32_t*, int32_t*, int32_t*, int32_t*, int32_t*, ISResolution*, int32_t) { return IS_STUB(is5_GetPNGDims); }
 void* is5_ReadPCD(HISSRC, uint32_t*, uint32_t*, int32_t, uint32_t) { IS_STUB(is5_ReadPCD); return nullptr; }
