@@ -197,6 +197,12 @@ BYTE* CISPNGReader::ReadDIB(CISReadCall& call, uint32_t* width, uint32_t* height
         if (!(m_colourType & PNG_COLOR_MASK_ALPHA))
             SetupBackground(png, info);
         png_set_bgr(png);
+        png_uint_32 x = 0, y = 0;
+        int unit = 0;
+        if (png_get_pHYs(png, info, &x, &y, &unit) && unit == PNG_RESOLUTION_METER) {
+            m_xPerMetre = x;
+            m_yPerMetre = y;
+        }
         const uint64_t entries = depth <= 8 ? (uint64_t(1) << depth) : 0;
         request->headerBytes = sizeof(BITMAPINFOHEADER) + entries * sizeof(RGBQUAD);
         request->stride = (uint64_t(m_width) * depth + 31) / 32 * 4;
@@ -216,6 +222,8 @@ BYTE* CISPNGReader::ReadDIB(CISReadCall& call, uint32_t* width, uint32_t* height
     header.biBitCount = static_cast<WORD>(depth);
     header.biCompression = 0;
     header.biSizeImage = stride * m_height;
+    header.biXPelsPerMeter = static_cast<LONG>(m_xPerMetre > 0x7FFFFFFF ? 0x7FFFFFFF : m_xPerMetre);
+    header.biYPelsPerMeter = static_cast<LONG>(m_yPerMetre > 0x7FFFFFFF ? 0x7FFFFFFF : m_yPerMetre);
     header.biClrUsed = depth <= 8 ? (1u << depth) : 0;
     std::memcpy(buffer, &header, sizeof header);
     if (depth <= 8)

@@ -49,9 +49,10 @@ public:
     int m_bitDepth = 0;
     int m_colourType = 0;
     int m_interlace = 0;
+    png_uint_32 m_xPerMetre = 0;  // pHYs in pixels per metre, else 0
+    png_uint_32 m_yPerMetre = 0;
 
 private:
-    friend struct ISPngSetup;
     // Opens the structures and reads the header (status 16 when libpng cannot
     // be set up); `setup` then chooses transformations and fills `request`.
     template <typename Setup>
