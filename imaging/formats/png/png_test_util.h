@@ -36,7 +36,8 @@ inline Read ReadPng(const Bytes& file, uint32_t bits, uint32_t flags = 0, bool w
 {
     Read r;
     std::memset(r.palette, 0xCD, sizeof r.palette);
-    HISSRC source = is5_OpenMemorySource(file.data(), static_cast<int32_t>(file.size()));
+    static const uint8_t kNothing = 0;  // an empty file still has an address
+    HISSRC source = is5_OpenMemorySource(file.empty() ? &kNothing : file.data(), static_cast<int32_t>(file.size()));
     void* buffer = is5_ReadPNG(source, &r.width, &r.height, bits, withPalette ? r.palette : nullptr, flags);
     r.code = ISGetLastError();
     is5_CloseSource(source);
