@@ -40,6 +40,8 @@ BYTE* CISPNGReader::Frame(CISReadCall& call, uint32_t* width, uint32_t* height, 
         if (request.expectedRowBytes != 0 ? rowBytes != request.expectedRowBytes : rowBytes > request.stride)
             throw 17;
         const uint64_t rows = png_get_image_height(s.png, s.info);
+        if (request.stride == 0 || rows == 0)
+            throw 17;
         const uint64_t total = rows * request.stride + request.headerBytes;
         if (rows * request.stride / request.stride != rows || total > ISMaxAlloc() ||
             rows * sizeof(png_bytep) > ISMaxAlloc())
