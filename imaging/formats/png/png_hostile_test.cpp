@@ -11,9 +11,11 @@ using pngt::Bytes;
 using pngt::Fixture;
 using pngt::ReadPng;
 
+// Through a file of its own per test: ctest runs the tests side by side.
 pngt::Read ReadFromFile(const Bytes& file, uint32_t bits)
 {
-    const std::string path = vt::BuildPath("png_hostile_cut.png");
+    const std::string path =
+        vt::BuildPath(std::string("png_hostile_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png");
     EXPECT_TRUE(vt::WriteFileBytes(path, file));
     pngt::Read r;
     HISSRC source = is5_OpenFileSource(path.c_str());
