@@ -33,8 +33,17 @@ void* ReadPictureFile(const char* path, uint32_t* width, uint32_t* height)
     HISSRC source = is5_OpenFileSource(path);
     if (!source)
         return nullptr;
-    void* pixels = HasJpeg2000Extension(path) ? SAJ2KReadImage(source, width, height, 24, 1.0, 0)
-                                              : is5_ReadImage(source, width, height, 0, 0);
+    void* pixels = nullptr;
+    if (HasJpeg2000Extension(path)) {
+        pixels = SAJ2KReadImage(source, width, height, 24, 1.0, 0);
+    } else {
+        pixels = is5_ReadImage(source, width, height, 0, 0);
+        // A damaged file can come back partly read: never a wallpaper.
+        if (pixels && ISGetLastError() != 0) {
+            GlobalFree(pixels);
+            pixels = nullptr;
+        }
+    }
     is5_CloseSource(source);
     return pixels;
 }

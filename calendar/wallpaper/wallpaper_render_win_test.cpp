@@ -139,6 +139,7 @@ const FileCase kFileCases[] = {
     {"cover of a month-sized JPEG", "wp_smooth.jpg", 1, 1280, 1024},
     {"fit of a portrait JPEG", "wp_portrait.jpg", 0, 1280, 1024},
     {"cover of a BMP on a small screen", "wp_probe.bmp", 1, 320, 200},
+    {"fit of a PNG on a small screen", "png/rgb8.png", 0, 320, 200},
 };
 
 class RenderFile : public ProgramModule, public ::testing::WithParamInterface<FileCase> {};

@@ -280,12 +280,11 @@ TEST(Stubs, UnbuiltEntryReports45UnderItsName)
         const char data[4] = {1, 2, 3, 4};
         HISSRC source = is5_OpenMemorySource(data, 4);
         uint32_t w = 0, h = 0;
-        RGBQUAD palette[256];
-        EXPECT_EQ(is5_ReadPNG(source, &w, &h, 24, palette, 0), nullptr);
+        EXPECT_EQ(is5_ReadPCD(source, &w, &h, 0, 0), nullptr);
         EXPECT_EQ(ISGetLastError(), 45);
         std::vector<ISErrorLogEntry> log = ISTestErrorLog();
         ASSERT_FALSE(log.empty());
-        EXPECT_EQ(log.back().message.rfind("Error 45 in is5_ReadPNG (", 0), 0u);
+        EXPECT_EQ(log.back().message.rfind("Error 45 in is5_ReadPCD (", 0), 0u);
         is5_CloseSource(source);
     });
 }

@@ -412,3 +412,41 @@ TEST(ReadImageConversion, PbmRowsShowSetBitsBlack)
 }
 
 }  // namespace
+
+namespace {
+
+Result ReadPngEntry(const Bytes& bytes, uint32_t bits)
+{
+    HISSRC source = is5_OpenMemorySource(bytes.data(), static_cast<int32_t>(bytes.size()));
+    Result r;
+    RGBQUAD palette[256];
+    r.data = static_cast<BYTE*>(is5_ReadPNG(source, &r.width, &r.height, bits, palette, 0));
+    r.error = ISGetLastError();
+    is5_CloseSource(source);
+    return r;
+}
+
+TEST(ReadImagePng, OneBitPaletteKeepsItsBitsAndRgbaEqualsTheEntry)
+{
+    const Bytes mono = Fixture("png/p1.png");
+    Result bits = ReadMemory(mono, 3);
+    Result entry = ReadPngEntry(mono, 1);
+    ASSERT_NE(nullptr, bits.data);
+    ASSERT_NE(nullptr, entry.data);
+    EXPECT_EQ(0, bits.error);
+    ASSERT_EQ(entry.width, bits.width);
+    ASSERT_EQ(entry.height, bits.height);
+    const size_t size = size_t(entry.height) * ((entry.width + 7) / 8);
+    EXPECT_EQ(entry.Take(size), bits.Take(size));
+
+    const Bytes rgbaFile = Fixture("png/rgba8.png");
+    Result rgba = ReadMemory(rgbaFile, 1);
+    Result at32 = ReadPngEntry(rgbaFile, 32);
+    ASSERT_NE(nullptr, rgba.data);
+    ASSERT_NE(nullptr, at32.data);
+    EXPECT_EQ(0, rgba.error);
+    const size_t n = size_t(at32.width) * at32.height * 4;
+    EXPECT_EQ(at32.Take(n), rgba.Take(n));
+}
+
+}  // namespace

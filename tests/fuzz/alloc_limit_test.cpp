@@ -114,6 +114,14 @@ const LimitCase kCases[] = {
      [](const std::vector<uint8_t>& f) {
          return ReadWith(f, [](HISSRC s) { return is5_ReadPCX(s, &gWidth, &gHeight, 24, nullptr, 2); });
      }},
+    {"png_rgb", "png/rgb8.png", 19 * 11 * 3,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadPNG(s, &gWidth, &gHeight, 24, nullptr, 0); });
+     }},
+    {"png_dib", "png/rgb8.png", 40 + 60 * 11,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadPNG(s, &gWidth, &gHeight, 24, nullptr, 2); });
+     }},
     {"generic_rgba", "reader_photo24.bmp", 61 * 47 * 4,
      [](const std::vector<uint8_t>& f) {
          return ReadWith(f, [](HISSRC s) { return is5_ReadImage(s, &gWidth, &gHeight, 1, 0); });

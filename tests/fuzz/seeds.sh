@@ -11,7 +11,7 @@ fail() { echo "seeds.sh: $*" >&2; }
 q() { "$@" >/dev/null 2>&1 || fail "$* failed"; }
 
 "$src/tools/make-fixtures" "$src" "$out/fixtures" >/dev/null 2>&1 || fail "some fixtures failed"
-for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff gif pcx; do
+for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff gif pcx png; do
   rm -rf "${out:?}/$t"
   mkdir -p "$out/$t"
 done
@@ -57,6 +57,10 @@ q $im "$tmp/photo.ppm" -colorspace CMYK -quality 80 "$out/jpeg/im_cmyk.jpg"
 q $im "$tmp/photo.ppm" -colorspace CMYK -interlace Plane -quality 80 "$out/jpeg/im_cmyk_prog.jpg"
 q $im "$tmp/photo.ppm" -density 300 -units PixelsPerInch -quality 80 "$out/jpeg/im_300dpi.jpg"
 q $im "$tmp/photo.ppm" -density 50 -units PixelsPerCentimeter -quality 80 "$out/jpeg/im_50dpcm.jpg"
+
+# PNG: grey of 1 to 16 bits, palettes with tRNS, RGBA 16, Adam7 and the
+# damaged files of the fixtures.
+cp "$f"/png/*.png "$out/png/" 2>/dev/null
 
 # BMP: ImageMagick's depths, run-length and bit-field files, OS/2 and V4/V5
 # headers; a hand-made RLE4 file (ImageMagick writes RLE8 only) and a
