@@ -210,21 +210,28 @@ uint32_t BigEndian32(const std::vector<uint8_t>& b, size_t at)
 // Wine's X window of a top-level window, saved by xwd and read back; only
 // 32-bit windows (Wine gives layered windows an ARGB visual) are accepted.
 // Returns what went wrong, or an empty text.
-std::string ReadXWindowOnce(HWND window, const std::string& path, XWindowImage* image, bool* wrongDepth)
+std::string ReadXWindowOnce(HWND window, const std::string& path, XWindowImage* image, bool* again)
 {
-    *wrongDepth = false;
+    *again = false;
     HANDLE id = GetPropA(window, "__wine_x11_whole_window");
     if (!id)
         return "the window has no X window";
     char hex[32];
     snprintf(hex, sizeof(hex), "0x%lx", (unsigned long)(uintptr_t)id);
-    DeleteFileA(path.c_str());
     std::string hostOut = path.rfind("Z:", 0) == 0 ? path.substr(2) : path;
-    if (vt::RunHost("/usr/bin/xwd", {"-id", hex, "-silent", "-out", hostOut}) != 0)
-        return "xwd did not start";
-    // Wine does not wait for a Unix child: wait until the whole image is there.
+    std::string tool = std::string(VESKO_SOURCE_DIR) + "/tools/window-shot";
+    DeleteFileA(path.c_str());
+    DeleteFileA((path + ".failed").c_str());
+    if (vt::RunHost("/bin/bash", {tool, hex, hostOut}) != 0)
+        return "window-shot did not start";
+    // Wine does not wait for a Unix child: wait for the file or its failure.
     std::vector<uint8_t> b;
     for (int i = 0; i < 600; i++, Sleep(50)) {
+        std::vector<uint8_t> failure;
+        if (vt::ReadFileBytes(path + ".failed", &failure)) {
+            *again = true;
+            return "xwd failed on X window " + std::string(hex) + ": " + std::string(failure.begin(), failure.end());
+        }
         if (!vt::ReadFileBytes(path, &b) || b.size() < 100)
             continue;
         uint32_t headerSize = BigEndian32(b, 0), depth = BigEndian32(b, 12), width = BigEndian32(b, 16),
@@ -232,13 +239,13 @@ std::string ReadXWindowOnce(HWND window, const std::string& path, XWindowImage* 
                  bytesPerLine = BigEndian32(b, 48), colours = BigEndian32(b, 76);
         if (depth != 32 || bitsPerPixel != 32 || byteOrder != 0 || width > 4096 || height > 4096 ||
             bytesPerLine < width * 4 || headerSize < 100 || colours > 4096) {
-            *wrongDepth = true;
+            *again = true;
             return "X window " + std::string(hex) + " of depth " + std::to_string(depth) + ", " +
                    std::to_string(bitsPerPixel) + " bits a pixel";
         }
         size_t start = (size_t)headerSize + (size_t)colours * 12;
         if (b.size() < start + (size_t)bytesPerLine * height)
-            continue;
+            return "xwd wrote a short image of X window " + std::string(hex);
         image->width = (int)width;
         image->height = (int)height;
         image->pixels.resize((size_t)width * height);
@@ -250,20 +257,20 @@ std::string ReadXWindowOnce(HWND window, const std::string& path, XWindowImage* 
             }
         return "";
     }
-    return "no whole image of X window " + std::string(hex) + " from xwd in 30 s (" + std::to_string(b.size()) +
-           " bytes)";
+    return "no image of X window " + std::string(hex) + " from xwd in 30 s";
 }
 
 // Wine first maps a new window with the default 24-bit visual and only
 // recreates it with the ARGB visual once the layered contents arrive, so on a
-// busy machine the first X window found can still be the old one.
+// busy machine the X window found can still be the old one, or be gone
+// between our asking for its id and xwd reading it.
 std::string ReadXWindow(HWND window, const std::string& path, XWindowImage* image)
 {
     std::string error;
-    bool wrongDepth = false;
+    bool again = false;
     for (int attempt = 0; attempt < 40; attempt++) {
-        error = ReadXWindowOnce(window, path, image, &wrongDepth);
-        if (!wrongDepth)
+        error = ReadXWindowOnce(window, path, image, &again);
+        if (!again)
             return error;
         Sleep(250);
     }
