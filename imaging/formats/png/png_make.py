@@ -145,6 +145,11 @@ def main():
     save("ramp_srgb", png(256, 1, 8, 0, ramp, before=[(b"sRGB", b"\x00"), gama]))
     # pHYs 2835 x 2835 per metre.
     save("phys", png(w, h, 8, 2, picture(w, h, 8, 2), before=[(b"pHYs", struct.pack(">IIB", 2835, 2835, 1))]))
+    # Deeper than 1 bit, yet rows as long as 1-bit rows: refused at 1 bit all the same.
+    save("p2_w4", png(4, 3, 2, 3, picture(4, 3, 2, 3), before=[(b"PLTE", plte(4))]))
+    save("g4_w2", png(2, 3, 4, 0, picture(2, 3, 4, 0)))
+    # pHYs with unit 0: an aspect ratio only.
+    save("phys_aspect", png(w, h, 8, 2, picture(w, h, 8, 2), before=[(b"pHYs", struct.pack(">IIB", 3, 2, 0))]))
     # 37 rows for progress.
     save("rows37", png(6, 37, 8, 2, picture(6, 37, 8, 2)))
     save("rows37i", png(6, 37, 8, 2, picture(6, 37, 8, 2), 1))
