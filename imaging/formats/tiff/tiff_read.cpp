@@ -1,12 +1,15 @@
 // CISTIFFReader: one page of a TIFF file through libtiff, at the asked
 // depth or as a packed DIB, turned upright by its Orientation tag.
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "../../convert/convert.h"
 #include "../../core/buffers.h"
 #include "../../core/frame.h"
+#include "../../overlay/overlay.h"
 #include "../swap_rb.h"
 #include "tiff_reader.h"
 
@@ -372,6 +375,10 @@ void CISTIFFReader::Read1Bit(CISReadCall& call, uint32_t* width, uint32_t* heigh
         m_status = 20;
         return;
     }
+    // Eight pixels a byte let a row of 2^31 pixels under the limit; no DIB or
+    // overlay takes such widths.
+    if (w > INT32_MAX || h > INT32_MAX)
+        throw 1;
     const bool rotates = ISTiffOrientationRotates(orientation);
     auto rowBytesFor = [&](uint32_t pixels) {
         uint64_t n = dib ? (static_cast<uint64_t>(pixels) + 31) / 32 * 4 : (static_cast<uint64_t>(pixels) + 7) / 8;
@@ -392,13 +399,27 @@ void CISTIFFReader::Read1Bit(CISReadCall& call, uint32_t* width, uint32_t* heigh
     }
     const bool invert = photometric == PHOTOMETRIC_MINISBLACK;
     const bool topDown = (m_flags & kTiffOtherRowOrder) != 0;
+    std::vector<BYTE> line;
     ReadBlocks(w, h, [&](const BYTE* src, uint32_t x0, uint32_t count, uint32_t y) {
-        BYTE* d = pixels + (topDown ? y : h - 1 - y) * rowBytes + x0 / 8;
+        BYTE* d = pixels + (topDown ? y : h - 1 - y) * rowBytes;
         const uint32_t bytes = (count + 7) / 8;
-        for (uint32_t i = 0; i < bytes; ++i)
-            d[i] = invert ? static_cast<BYTE>(~src[i]) : src[i];
-        if (count % 8)
-            d[bytes - 1] &= static_cast<BYTE>(0xFF << (8 - count % 8));
+        if (x0 % 8 == 0) {
+            d += x0 / 8;
+            for (uint32_t i = 0; i < bytes; ++i)
+                d[i] = invert ? static_cast<BYTE>(~src[i]) : src[i];
+            if (count % 8)
+                d[bytes - 1] &= static_cast<BYTE>(0xFF << (8 - count % 8));
+            return;
+        }
+        // Tiles of a width that is no multiple of 8 start inside a byte.
+        line.assign(src, src + bytes);
+        if (invert)
+            for (BYTE& b : line)
+                b = static_cast<BYTE>(~b);
+        CISImgOverlayT overlay;
+        overlay.Overlay1Bit(d, static_cast<int32_t>(w), 1, static_cast<int32_t>(rowBytes), line.data(),
+                            static_cast<int32_t>(count), 1, static_cast<int32_t>(bytes), static_cast<int32_t>(x0), 0,
+                            0);
     });
     if (m_status != 0 && m_status != 20) {
         call.Discard();
