@@ -73,8 +73,8 @@ bool WriteCorruptJpeg(const std::string& path)
     return false;
 }
 
-// The first half of a 64 x 48 PNG.
-bool WriteTruncatedPng(const std::string& path)
+// A 64 x 48 RGB PNG, whole or only its first half.
+bool WritePng(const std::string& path, bool half)
 {
     std::vector<uint8_t> pixels(64 * 48 * 3);
     for (size_t i = 0; i < pixels.size(); i++)
@@ -91,8 +91,13 @@ bool WriteTruncatedPng(const std::string& path)
     std::vector<uint8_t> bytes(size);
     if (!png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels.data(), 0, nullptr))
         return false;
-    bytes.resize(size / 2);
+    bytes.resize(half ? size / 2 : size);
     return vt::WriteFileBytes(path, bytes);
+}
+
+bool WriteTruncatedPng(const std::string& path)
+{
+    return WritePng(path, true);
 }
 
 struct RenderCall {
@@ -608,6 +613,29 @@ TEST_F(ChangeWallpaperTest, BrokenPictureFilesFailEveryAttemptAndChangeNothing)
     } while (FindNextFileA(find, &found));
     FindClose(find);
     EXPECT_EQ(names, std::vector<std::string>{"wallpaper.bmp"});
+}
+
+TEST_F(ChangeWallpaperTest, AnIntactPngPictureBecomesTheWallpaper)
+{
+    // The whole file of which the broken-picture test takes the first half.
+    const std::string whole = folder_ + "\\ganz.png";
+    ASSERT_TRUE(WritePng(whole, false));
+    PictureRecord record = FileRecord(whole.c_str());
+    record.cropToFill = 1;
+    Append(record);
+    gFakes.realFile = RenderFileWallpaper;
+    gFakes.draws = {0};
+    EXPECT_EQ(ChangeWallpaper(nullptr, nullptr, 1, 0, 1, GetMainPictureRecord()), 1);
+    ASSERT_EQ(gFakes.renders.size(), 1u);
+    EXPECT_EQ(gFakes.renders[0].name, whole);
+    ASSERT_EQ(gFakes.spi.size(), 1u);
+    EXPECT_EQ(gFakes.spi[0].path, wallpaper_);
+    EXPECT_EQ(gSettings.OldPic, whole);
+    std::vector<uint8_t> bmp;
+    ASSERT_TRUE(vt::ReadFileBytes(wallpaper_, &bmp));
+    ASSERT_GE(bmp.size(), 54u);
+    EXPECT_EQ(bmp[0], 'B');
+    EXPECT_EQ(bmp.size(), 54u + 1280u * 1024u * 3u);
 }
 
 TEST_F(ChangeWallpaperTest, TheWallpaperFolderIsMadeUnderApplicationData)
