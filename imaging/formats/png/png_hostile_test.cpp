@@ -101,6 +101,27 @@ TEST(PngHostile, BenignFaultsAreLoggedAndTheReadGoesOn)
     }
 }
 
+// Chunks no read uses are skipped unread: the picture is as without them, and
+// libpng has nothing to say about them (it would warn about the international
+// text and the profile, and would allocate what a text chunk's length claims).
+TEST(PngHostile, ChunksNoReadUsesAreSkippedUnread)
+{
+    pngt::MarkLog();
+    const pngt::Read r = ReadPng(Fixture("unused_chunks.png"), 24);
+    const std::vector<ISErrorLogEntry> log = pngt::LogAfterMark();
+    const pngt::Read plain = ReadPng(Fixture("rgb8.png"), 24);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.data, plain.data);
+    for (const ISErrorLogEntry& e : log)
+        EXPECT_NE(e.code, 15) << e.message;
+    for (bool fromFile : {false, true}) {
+        const pngt::Read claim = fromFile ? ReadFromFile(Fixture("text_2gb.png"), 24) : ReadPng(Fixture("text_2gb.png"), 24);
+        EXPECT_FALSE(claim.ok);
+        EXPECT_EQ(claim.code, 15);
+    }
+}
+
 TEST(PngHostile, IndexPastThePalette)
 {
     const Bytes file = Fixture("pal5_index7.png");

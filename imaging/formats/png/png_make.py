@@ -150,6 +150,15 @@ def main():
     save("g4_w2", png(2, 3, 4, 0, picture(2, 3, 4, 0)))
     # pHYs with unit 0: an aspect ratio only.
     save("phys_aspect", png(w, h, 8, 2, picture(w, h, 8, 2), before=[(b"pHYs", struct.pack(">IIB", 3, 2, 0))]))
+    # Chunks no read uses: text, compressed text that inflates to 4 MB, an
+    # international text of an unknown compression, a bogus profile; then a
+    # text chunk that claims 2^31 - 1 bytes in a file of a few dozen.
+    bomb = zlib.compress(b"\0" * (4 << 20), 9)
+    unused = [(b"tEXt", b"Title\0x"), (b"zTXt", b"Comment\0\0" + bomb), (b"iTXt", b"Note\0\1\7\0\0x"),
+              (b"iCCP", b"icc\0\0" + zlib.compress(b"not a profile"))]
+    save("unused_chunks", png(w, h, 8, 2, picture(w, h, 8, 2), before=unused, after=[(b"tEXt", b"End\0y")]))
+    claim = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
+    save("text_2gb", claim + struct.pack(">I", 2**31 - 1) + b"tEXtTitle\0" + b"x" * 20)
     # 37 rows for progress.
     save("rows37", png(6, 37, 8, 2, picture(6, 37, 8, 2)))
     save("rows37i", png(6, 37, 8, 2, picture(6, 37, 8, 2), 1))
