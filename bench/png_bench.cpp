@@ -16,6 +16,7 @@
 
 #include "imaging/is5.h"
 #include "inputs.h"
+#include "vips_run.h"
 
 namespace {
 
@@ -154,18 +155,9 @@ void Libpng(benchmark::State& state, Kind kind, uint32_t bits)
 
 void Vips(benchmark::State& state, Kind kind)
 {
-    const std::vector<uint8_t>& file = PngFile(kind);
-    for (auto _ : state) {
-        VipsImage* image = nullptr;
-        if (vips_pngload_buffer(const_cast<uint8_t*>(file.data()), file.size(), &image, nullptr)) {
-            state.SkipWithError(vips_error_buffer());
-            break;
-        }
-        size_t size = 0;
-        void* mem = vips_image_write_to_memory(image, &size);
-        g_free(mem);
-        g_object_unref(image);
-    }
+    vb::VipsLoadRun(state, PngFile(kind), [](void* data, size_t size, VipsImage** image) {
+        return vips_pngload_buffer(data, size, image, nullptr);
+    });
     state.SetLabel("libvips pngload_buffer into memory, 1 thread");
 }
 

@@ -22,6 +22,7 @@
 
 #include "imaging/is5.h"
 #include "inputs.h"
+#include "vips_run.h"
 
 namespace {
 
@@ -138,18 +139,9 @@ void OneShotRgba(benchmark::State& state, Kind kind)
 
 void Vips(benchmark::State& state, Kind kind)
 {
-    const std::vector<uint8_t>& file = TiffFile(kind);
-    for (auto _ : state) {
-        VipsImage* image = nullptr;
-        if (vips_tiffload_buffer(const_cast<uint8_t*>(file.data()), file.size(), &image, nullptr)) {
-            state.SkipWithError(vips_error_buffer());
-            break;
-        }
-        size_t size = 0;
-        void* mem = vips_image_write_to_memory(image, &size);
-        g_free(mem);
-        g_object_unref(image);
-    }
+    vb::VipsLoadRun(state, TiffFile(kind), [](void* data, size_t size, VipsImage** image) {
+        return vips_tiffload_buffer(data, size, image, nullptr);
+    });
     state.SetLabel("libvips tiffload_buffer into memory, 1 thread");
 }
 

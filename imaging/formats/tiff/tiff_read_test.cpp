@@ -51,6 +51,19 @@ void ExpectBits(const Result& r, size_t stride, const Picture& p, size_t offset 
     EXPECT_EQ(0, wrong);
 }
 
+// 16-bit samples of `r` (host order, packed rows) against the picture's.
+void ExpectSamples16(const Result& r, const Picture& p)
+{
+    ASSERT_TRUE(r.pixels);
+    ASSERT_EQ(p.width, r.width);
+    ASSERT_EQ(p.height, r.height);
+    const uint16_t* s = reinterpret_cast<const uint16_t*>(r.pixels.get());
+    int wrong = 0;
+    for (uint32_t i = 0; i < p.samples.size(); ++i)
+        wrong += s[i] != p.samples[i];
+    EXPECT_EQ(0, wrong);
+}
+
 }  // namespace
 
 // Every kind at every orientation equals ImageMagick's upright picture, and
@@ -93,14 +106,7 @@ TEST(TiffOrientation, EveryKindAndValue)
             Result b1 = tift::Read(base + "bilevel" + suffix + ".tif", 1, flags);
             ExpectBits(b1, (bw.width + 7) / 8, bw);
 
-            Result r48 = tift::Read(base + "rgb16" + suffix + ".tif", 48, flags);
-            ASSERT_TRUE(r48.pixels);
-            ASSERT_EQ(rgb16.width, r48.width);
-            const uint16_t* s = reinterpret_cast<const uint16_t*>(r48.pixels.get());
-            int wrong = 0;
-            for (uint32_t i = 0; i < rgb16.samples.size(); ++i)
-                wrong += s[i] != rgb16.samples[i];
-            EXPECT_EQ(0, wrong);
+            ExpectSamples16(tift::Read(base + "rgb16" + suffix + ".tif", 48, flags), rgb16);
         }
     }
 }
@@ -313,15 +319,8 @@ TEST(TiffLayouts, StripsAndTilesAtOneEightAndSixteenBits)
         EXPECT_EQ(0, dib.error);
         ExpectBits(dib, (bw.width + 31) / 32 * 4, bw, 48, true);
         Result r48 = tift::Read("tif_lay_rgb16" + suffix, 48, 0);
-        ASSERT_TRUE(r48.pixels);
         EXPECT_EQ(0, r48.error);
-        ASSERT_EQ(rgb16.width, r48.width);
-        ASSERT_EQ(rgb16.height, r48.height);
-        const uint16_t* s = reinterpret_cast<const uint16_t*>(r48.pixels.get());
-        int wrong = 0;
-        for (uint32_t i = 0; i < rgb16.samples.size(); ++i)
-            wrong += s[i] != rgb16.samples[i];
-        EXPECT_EQ(0, wrong);
+        ExpectSamples16(r48, rgb16);
     }
     Picture bw12, grey12;
     ASSERT_TRUE(ReadPicture("tif_tile12_bw.pbm", &bw12));
