@@ -161,7 +161,8 @@ void Vips(benchmark::State& state, Kind kind)
     state.SetLabel("libvips pngload_buffer into memory, 1 thread");
 }
 
-#define PNG_CASE(...) BENCHMARK_CAPTURE(__VA_ARGS__)->Unit(benchmark::kMillisecond)->UseRealTime()
+#define PNG_CASE(...) \
+    BENCHMARK_CAPTURE(__VA_ARGS__)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()
 
 PNG_CASE(Vesko, rgb24, Kind{false, false}, 24)->Name("png_read_24mp_rgb_at24/vesko");
 PNG_CASE(Libpng, rgb24, Kind{false, false}, 24)->Name("png_read_24mp_rgb_at24/libpng");

@@ -145,7 +145,8 @@ void Vips(benchmark::State& state, Kind kind)
     state.SetLabel("libvips tiffload_buffer into memory, 1 thread");
 }
 
-#define TIFF_CASE(...) BENCHMARK_CAPTURE(__VA_ARGS__)->Unit(benchmark::kMillisecond)->UseRealTime()
+#define TIFF_CASE(...) \
+    BENCHMARK_CAPTURE(__VA_ARGS__)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()
 #define TIFF_CASES(tag, compression, rows)                                                                   \
     TIFF_CASE(Vesko, tag##_32, Kind{compression, rows}, 32)->Name("tiff_read_24mp_" #tag "_at32/vesko");  \
     TIFF_CASE(OneShotRgba, tag##_32, Kind{compression, rows})->Name("tiff_read_24mp_" #tag "_at32/libtiff"); \
