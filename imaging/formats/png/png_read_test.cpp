@@ -61,14 +61,31 @@ TEST(PngPalette, FivePlteEntriesTwoAlphas)
     }
 }
 
+// The file's bKGD, else the thread's default background (black unless set);
+// the file's colour is kept in the thread's record.
 TEST(PngCompositing, RgbaAt24LiesOnTheBackground)
 {
     struct Case {
         const char* file;
         int bg[3];
-    } cases[] = {{"rgba_bkgd.png", {200, 100, 50}}, {"rgba_plain.png", {0, 0, 0}}};
+        int threadDefault[3];
+    } cases[] = {{"rgba_bkgd.png", {200, 100, 50}, {0, 0, 0}},
+                 {"rgba_plain.png", {0, 0, 0}, {0, 0, 0}},
+                 {"rgba_plain.png", {10, 120, 230}, {10, 120, 230}},
+                 {"rgba_bkgd.png", {200, 100, 50}, {10, 120, 230}}};
+    ISThreadState* state = ISGetThreadState();
+    ASSERT_NE(state, nullptr);
     for (const Case& c : cases) {
+        state->png.defaultBackground.red = uint16_t(c.threadDefault[0]);
+        state->png.defaultBackground.green = uint16_t(c.threadDefault[1]);
+        state->png.defaultBackground.blue = uint16_t(c.threadDefault[2]);
         const pngt::Read r = ReadPng(Fixture(c.file), 24);
+        state->png.defaultBackground = ISPngColour();
+        const ISPngColour stored = state->png.fileBackground;
+        const bool bkgd = std::string(c.file) == "rgba_bkgd.png";
+        EXPECT_EQ(stored.red, bkgd ? 200 : 0) << c.file;
+        EXPECT_EQ(stored.green, bkgd ? 100 : 0) << c.file;
+        EXPECT_EQ(stored.blue, bkgd ? 50 : 0) << c.file;
         const pngt::Read full = ReadPng(Fixture(c.file), 32);
         ASSERT_TRUE(r.ok && full.ok) << c.file;
         ASSERT_EQ(r.data.size() / 3, full.data.size() / 4);
