@@ -12,8 +12,7 @@ int32_t LastBit(unsigned b) { return 7 - __builtin_ctz(b); }
 
 }  // namespace
 
-bool ISFindInkBlocks(const BYTE* bits, size_t stride, int32_t width, int32_t height, int32_t k,
-                     ISMaskBlocks* blocks)
+bool ISFindInkBlocks(const BYTE* bits, size_t stride, int32_t width, int32_t height, int32_t k, ISMaskBlocks* blocks)
 {
     if (!bits || width <= 0 || height <= 0 || k < 1)
         return false;
@@ -68,13 +67,25 @@ void ISShrinkTextMask(const BYTE* bits, size_t stride, int32_t k, BYTE on, const
     const int32_t columns = blocks.right - blocks.left;
     for (int32_t by = blocks.top; by < blocks.bottom; ++by) {
         BYTE* o = out + size_t(by - blocks.top) * outStride;
+        const BYTE* row = bits + size_t(by) * size_t(k) * stride;
+        if (k == 2) {
+            // The factor the calendar draws with: four blocks to a byte.
+            static const BYTE kPairBits[4] = {0, 1, 1, 2};
+            for (int32_t bx = blocks.left; bx < blocks.right; ++bx) {
+                const size_t i = size_t(bx) >> 2;
+                const int shift = 6 - 2 * (bx & 3);
+                o[bx - blocks.left] =
+                    level[kPairBits[(row[i] >> shift) & 3] + kPairBits[(row[stride + i] >> shift) & 3]];
+            }
+            continue;
+        }
         for (int32_t bx = 0; bx < columns; ++bx) {
             const size_t x0 = size_t(blocks.left + bx) * size_t(k);
             uint32_t n = 0;
             for (int32_t j = 0; j < k; ++j) {
-                const BYTE* row = bits + (size_t(by) * size_t(k) + size_t(j)) * stride;
+                const BYTE* r = row + size_t(j) * stride;
                 for (size_t x = x0; x < x0 + size_t(k); ++x)
-                    n += (row[x >> 3] >> (7 - (x & 7))) & 1u;
+                    n += (r[x >> 3] >> (7 - (x & 7))) & 1u;
             }
             o[bx] = n <= levels ? level[n] : static_cast<BYTE>(uint64_t(n) * on / area);
         }

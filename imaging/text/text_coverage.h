@@ -16,8 +16,7 @@ struct ISMaskBlocks {
 // 1-bit mask of width x height bits (rows of `stride` bytes, the most
 // significant bit first; bits at and past `width` are not looked at). False
 // when no bit is set.
-bool ISFindInkBlocks(const BYTE* bits, size_t stride, int32_t width, int32_t height, int32_t k,
-                     ISMaskBlocks* blocks);
+bool ISFindInkBlocks(const BYTE* bits, size_t stride, int32_t width, int32_t height, int32_t k, ISMaskBlocks* blocks);
 
 // One coverage byte per block of `blocks`: trunc(on x set bits / k²), which
 // is what unpacking the mask to 0 or `on` per pixel and decimating it by k

@@ -20,9 +20,13 @@ struct ShrinkCase {
     int32_t k;
     BYTE on;
     int ink;  // percent of bits set; -1: one bit at the last pixel
+    int32_t inkLeft = 0, inkTop = 0, inkRight = 1 << 30, inkBottom = 1 << 30;  // pixels that may be set
 };
 
-void PrintTo(const ShrinkCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ShrinkCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class TextCoverage : public ::testing::TestWithParam<ShrinkCase> {};
 
@@ -40,7 +44,8 @@ TEST_P(TextCoverage, EqualsUnpackingAndDecimatingInsideTheInkAndZeroOutside)
         for (int32_t x = 0; x < width; ++x) {
             BYTE& byte = bits[size_t(y) * stride + size_t(x) / 8];
             const BYTE bit = static_cast<BYTE>(0x80 >> (x % 8));
-            const bool set = c.ink < 0 ? x == width - 1 && y == height - 1 : int(random() % 100) < c.ink;
+            const bool inside = x >= c.inkLeft && x < c.inkRight && y >= c.inkTop && y < c.inkBottom;
+            const bool set = c.ink < 0 ? x == width - 1 && y == height - 1 : inside && int(random() % 100) < c.ink;
             byte = static_cast<BYTE>(set ? byte | bit : byte & ~bit);
             if (set) {
                 first = std::min(first, x);
@@ -53,7 +58,8 @@ TEST_P(TextCoverage, EqualsUnpackingAndDecimatingInsideTheInkAndZeroOutside)
     std::vector<BYTE> unpacked(size_t(width) * size_t(height));
     CISImgUtil util;
     for (int32_t y = 0; y < height; ++y)
-        ASSERT_TRUE(util.ISUnpackPixels(&bits[size_t(y) * stride], uint32_t(width), 1, 1, &unpacked[size_t(y) * width]));
+        ASSERT_TRUE(
+            util.ISUnpackPixels(&bits[size_t(y) * stride], uint32_t(width), 1, 1, &unpacked[size_t(y) * width]));
     for (BYTE& p : unpacked)
         p = p ? c.on : 0;
     std::vector<BYTE> reference(size_t(c.columns) * size_t(c.rows));
@@ -92,13 +98,14 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, TextCoverage,
     ::testing::Values(ShrinkCase{"factor_two_text_like", 77, 37, 2, 255, 12},
                       ShrinkCase{"factor_two_dense_half_opacity", 13, 9, 2, 127, 60},
+                      ShrinkCase{"factor_two_ink_off_the_byte_grid", 77, 37, 2, 255, 50, 13, 7, 101, 50},
+                      ShrinkCase{"factor_two_ink_in_one_byte", 40, 10, 2, 255, 70, 34, 4, 37, 9},
                       ShrinkCase{"factor_one", 61, 23, 1, 255, 20},
                       ShrinkCase{"factor_three_odd_width", 23, 11, 3, 255, 15},
+                      ShrinkCase{"factor_three_ink_inside", 23, 11, 3, 255, 50, 10, 5, 41, 30},
                       ShrinkCase{"factor_four_low_level", 9, 7, 4, 3, 40},
-                      ShrinkCase{"factor_seventeen", 3, 2, 17, 255, 50},
-                      ShrinkCase{"full", 10, 5, 2, 255, 100},
-                      ShrinkCase{"no_ink", 12, 6, 2, 255, 0},
-                      ShrinkCase{"only_the_last_pixel", 21, 8, 3, 200, -1},
+                      ShrinkCase{"factor_seventeen", 3, 2, 17, 255, 50}, ShrinkCase{"full", 10, 5, 2, 255, 100},
+                      ShrinkCase{"no_ink", 12, 6, 2, 255, 0}, ShrinkCase{"only_the_last_pixel", 21, 8, 3, 200, -1},
                       ShrinkCase{"opacity_zero", 16, 4, 2, 0, 30}),
     [](const auto& info) { return std::string(info.param.name); });
 
