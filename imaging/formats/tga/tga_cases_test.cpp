@@ -205,6 +205,11 @@ TEST_P(TgaRefusal, NullBeforeAnyBuffer)
     const Result r = ReadMem(file, 24, 0, 0);
     EXPECT_FALSE(r.made);
     EXPECT_EQ(r.status, c.at24);
+    const std::string path = vt::BuildPath(std::string("tga_refusal_") + c.name + ".tga");
+    ASSERT_TRUE(vt::WriteFileBytes(path, file));
+    const Result fromFile = ReadPath(vt::HostPath(path), 24, 0, 0);
+    EXPECT_FALSE(fromFile.made);
+    EXPECT_EQ(fromFile.status, c.at24);
     HISSRC s = is5_OpenMemorySource(file.data(), int32_t(file.size()));
     uint32_t w = 0, h = 0, bits = 0;
     EXPECT_EQ(is5_GetTGADims(s, &w, &h, &bits, 0), c.dims);
@@ -262,13 +267,20 @@ TEST(TgaHostile, ShortHeaderIdOrMapIsNullWith3)
     s.pixels = {0};
     const Bytes file = Make(s);
     const size_t pixelsAt = 18 + 10 + 12;
-    // From 1 byte: an empty memory source is refused when it is opened.
-    for (size_t cut = 1; cut < pixelsAt; ++cut) {
+    const std::string path = vt::BuildPath("tga_short.tga");
+    for (size_t cut = 0; cut < pixelsAt; ++cut) {
         const Bytes part(file.begin(), file.begin() + cut);
+        ASSERT_TRUE(vt::WriteFileBytes(path, part));
         for (uint32_t depth : {8u, 24u}) {
-            const Result r = ReadMem(part, depth, 0, 0);
-            EXPECT_FALSE(r.made) << cut;
-            EXPECT_EQ(r.status, 3) << "cut " << cut << " depth " << depth;
+            // An empty memory source is refused when it is opened: the file source reads it.
+            if (cut > 0) {
+                const Result r = ReadMem(part, depth, 0, 0);
+                EXPECT_FALSE(r.made) << cut;
+                EXPECT_EQ(r.status, 3) << "cut " << cut << " depth " << depth;
+            }
+            const Result f = ReadPath(vt::HostPath(path), depth, 0, 0);
+            EXPECT_FALSE(f.made) << cut;
+            EXPECT_EQ(f.status, 3) << "file cut " << cut << " depth " << depth;
         }
     }
 }
