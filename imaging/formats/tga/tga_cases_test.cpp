@@ -38,6 +38,14 @@ TEST(TgaRows, BottomUpComesOutTopDownAndDibKeepsFileOrder)
     EXPECT_EQ(padded.data, (Bytes{10, 20, 30, 0}));
     const Result plain = ReadMem(Make(s), 24, 0, 3);
     EXPECT_EQ(plain.data, (Bytes{30, 20, 10}));
+    // A row cut after its first pixel keeps that pixel blue first too.
+    s.width = 2;
+    const Result cut = ReadMem(Make(s), 24, 8, 8);
+    EXPECT_EQ(cut.status, 3);
+    EXPECT_EQ(cut.data, (Bytes{10, 20, 30, 0, 0, 0, 0, 0}));
+    const Result cutDib = ReadMem(Make(s), 24, 2, 48, false);
+    EXPECT_EQ(cutDib.status, 3);
+    EXPECT_EQ(Bytes(cutDib.data.begin() + 40, cutDib.data.end()), (Bytes{10, 20, 30, 0, 0, 0, 0, 0}));
 }
 
 TEST(TgaRle, PacketsCrossRowEndsAndRunsPastTheEndStop)
