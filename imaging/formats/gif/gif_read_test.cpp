@@ -138,6 +138,16 @@ TEST(GifCodes, PixelsAreCheckedAgainstTheTableInUse)
     EXPECT_EQ(pixels, Bytes(large.bytes.begin(), large.bytes.begin() + gift::RawBytes(large)));
 }
 
+TEST(GifCodes, OnlyTheFirstImageAtItsOwnSize)
+{
+    // A 200 x 150 screen holding two 41 x 29 images.
+    const Result r = ReadGif(Fixture("gifw_two.gif"), 0);
+    ASSERT_EQ(0, r.status);
+    EXPECT_EQ(41u, r.width);
+    EXPECT_EQ(29u, r.height);
+    EXPECT_EQ(Fixture("gifw_pix16.raw"), Bytes(r.bytes.begin(), r.bytes.begin() + gift::RawBytes(r)));
+}
+
 TEST(GifCodes, CodeSizeOneGivesItsPixels)
 {
     const Result r = ReadGif(Fixture("gifw_cs1.gif"), 0);

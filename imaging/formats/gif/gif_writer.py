@@ -138,6 +138,12 @@ def main():
                                      code_size=4)[0])
     save("gifw_large_local.gif", gif(w, h, pix16, global_table=colours(2, 9), local_table=colours(16, 10),
                                      code_size=4)[0])
+    # A screen larger than the image, and a second image after the first.
+    first = gif(w, h, pix16, global_table=colours(16, 14), code_size=4)[0]
+    first = first[:6] + bytes([200, 0, 150, 0]) + first[10:]
+    other = [(p + 1) % 16 for p in pix16]
+    second = gif(w, h, other, global_table=colours(16, 14), code_size=4)[0]
+    save("gifw_two.gif", first[:-1] + second[second.index(b"\x2C"):])
     # Graphic control sub-blocks too short for the transparent index (with its
     # flag set), and one whole among a comment, a loop count and stray bytes.
     save("gifw_gce1.gif", gif(w, h, pix16, global_table=colours(16, 11), code_size=4,
