@@ -78,6 +78,9 @@ TEST_P(PcxBadHeader, ProbeAndReadGive22)
     }
     const Result dib = ReadPcx(file, 24, 2);
     EXPECT_EQ(22, dib.status);
+    const Result fromFile = pcxt::ReadPcxFile(file, std::string("pcx_bad_") + GetParam().label + ".pcx", 8);
+    EXPECT_EQ(nullptr, fromFile.buffer);
+    EXPECT_EQ(22, fromFile.status);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PcxBadHeader, ::testing::ValuesIn(kBadHeaders),
@@ -112,9 +115,10 @@ TEST(PcxHuge, OversizedPictureIsRefusedBeforeAllocating)
 {
     Bytes file = Header(60000, 60000, 8, 3, 60000);
     file.resize(1024, 0);
-    const Result r = ReadPcx(file, 24, 0);
-    EXPECT_EQ(nullptr, r.buffer);
-    EXPECT_EQ(1, r.status);
+    for (const Result& r : {ReadPcx(file, 24, 0), pcxt::ReadPcxFile(file, "pcx_huge.pcx", 24)}) {
+        EXPECT_EQ(nullptr, r.buffer);
+        EXPECT_EQ(1, r.status);
+    }
 }
 
 }  // namespace
