@@ -1,0 +1,121 @@
+// The DIB read: the picture at 8 or 24 bits (32 for CMYK's four channels),
+// read with the thread's allocation callbacks set aside, then packed into a
+// DIB from the output allocator.
+#include "../../dib/dib.h"
+#include "psd_reader.h"
+
+namespace {
+
+// The intermediate picture must come from GlobalAlloc, whatever the
+// application's allocation callbacks would do with it.
+class CallbacksAside {
+public:
+    CallbacksAside()
+    {
+        if ((m_state = ISGetThreadState()) != nullptr) {
+            m_alloc = m_state->allocCallback;
+            m_realloc = m_state->reallocCallback;
+            m_free = m_state->freeCallback;
+            m_user = m_state->allocUser;
+            m_state->allocCallback = nullptr;
+            m_state->reallocCallback = nullptr;
+            m_state->freeCallback = nullptr;
+            m_state->allocUser = 0;
+        }
+    }
+    ~CallbacksAside()
+    {
+        if (m_state) {
+            m_state->allocCallback = m_alloc;
+            m_state->reallocCallback = m_realloc;
+            m_state->freeCallback = m_free;
+            m_state->allocUser = m_user;
+        }
+    }
+    CallbacksAside(const CallbacksAside&) = delete;
+    CallbacksAside& operator=(const CallbacksAside&) = delete;
+
+private:
+    ISThreadState* m_state = nullptr;
+    ISAllocCallback m_alloc = nullptr;
+    ISReallocCallback m_realloc = nullptr;
+    ISFreeCallback m_free = nullptr;
+    intptr_t m_user = 0;
+};
+
+// Frees the intermediate picture on every way out.
+struct Discarding {
+    CISReadCall& call;
+    ~Discarding() { call.Discard(); }
+};
+
+}  // namespace
+
+void CISPSDReader::ReadDIB(CISReadCall& call, uint32_t flags, uint32_t* width, uint32_t* height)
+{
+    CISIO* io = call.Source();
+    int32_t start = 0;
+    if (!io->Tell(&start)) {
+        m_status = 3;
+        return;
+    }
+    if (!ReadHeader(io, nullptr, nullptr, nullptr, nullptr, nullptr))
+        return;
+    if (!io->Seek(start, 0)) {
+        m_status = 3;
+        return;
+    }
+    const uint32_t mode = m_header.mode;
+    uint32_t bits = 0;
+    if (mode == kPsdBitmap || mode == kPsdGrey || mode == kPsdIndexed || mode == kPsdDuotone)
+        bits = 8;
+    else if (mode == kPsdRgb)
+        bits = 24;
+    else if (mode == kPsdCmyk)
+        bits = (flags & kPsdReadCmyk) ? 32 : 24;
+    else {
+        m_status = 46;
+        return;
+    }
+
+    // A DIB holds 8-bit samples: the 16-bit layouts do not apply.
+    CISReadCall picture(io, bits == 8 ? 8 : 24, flags & kPsdReadCmyk);
+    Discarding discard{picture};
+    RGBQUAD palette[256];
+    uint32_t w = 0, h = 0;
+    {
+        CallbacksAside aside;
+        ISRunCaught(&picture.m_status, [&] {
+            if (bits == 8)
+                Read8(picture, palette, &w, &h);
+            else
+                ReadColor(picture, 24, flags & kPsdReadCmyk, &w, &h);
+            picture.m_status = m_status;
+        });
+    }
+    m_status = picture.m_status;
+    if (!picture.Data())
+        return;
+    // A picture cut short or cancelled still becomes a DIB, with its code.
+    CISDIB dib;
+    const uint64_t size = dib.ISCalcDIBSize(w, h, bits, bits == 8 ? 256 : 0);
+    if (size == 0) {
+        m_status = dib.m_status;
+        return;
+    }
+    void* memory = call.Allocate(size);
+    const BYTE* pixels = picture.Data();
+    BITMAPINFOHEADER* made = nullptr;
+    if (bits == 8)
+        made = dib.ISPaletteImageToDIB(pixels, w, h, w, 256, 8, palette, memory);
+    else if (bits == 24)
+        made = dib.ISRGBToDIB(pixels, w, h, 0, memory, 0);
+    else
+        made = dib.ISRGBAToDIB(pixels, w, h, 0, memory);
+    if (!made) {
+        call.Discard();
+        m_status = dib.m_status;
+        return;
+    }
+    StoreSize(width, height);
+}
