@@ -104,7 +104,7 @@ def files():
     f["bad_signature"] = psd(3, 1, 1, 8, 3, rgb, signature=b"8BPX")
     f["version2"] = psd(3, 1, 1, 8, 3, rgb, version=2)
     f["width0"] = psd(3, 1, 0, 8, 3, b"")
-    f["height0"] = psd(3, 0, 1, 8, 3, b"")
+    f["height0"] = psd(1, 0, 1, 8, 1, b"")
     f["mode7"] = psd(3, 1, 1, 8, 7, rgb)
     f["mode9"] = psd(3, 1, 1, 8, 9, rgb)
     f["depth32"] = psd(3, 1, 1, 32, 3, rgb * 4)

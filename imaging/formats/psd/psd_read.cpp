@@ -27,6 +27,16 @@ bool Cancelled(uint64_t done, uint64_t total)
 
 }  // namespace
 
+bool CISPSDReader::BeginPixels(uint32_t planes)
+{
+    const uint64_t rowBytes = m_header.depth == 1 ? (uint64_t(m_header.width) + 7) / 8
+                                                  : uint64_t(m_header.width) * (m_header.depth / 8);
+    if (rowBytes > ISMaxAlloc() || rowBytes > 0x7FFFFFFF || !m_row.Resize(static_cast<int32_t>(rowBytes)))
+        return Fail(1);
+    m_rowBytes = static_cast<uint32_t>(rowBytes);
+    return m_compression == 0 || ReadCounts(planes);
+}
+
 // `direct(c, y, &step)` may give where plane c's row y goes, one sample each
 // `step` bytes (8-bit samples only); `take(c, y, row)` follows every row,
 // with the row's bytes when they did not go straight to the target.
@@ -34,13 +44,7 @@ template <typename Direct, typename Take>
 bool CISPSDReader::ReadPlanes(uint32_t planes, Direct&& direct, Take&& take)
 {
     const uint32_t height = m_header.height;
-    const uint64_t rowBytes64 = m_header.depth == 1 ? (uint64_t(m_header.width) + 7) / 8
-                                                    : uint64_t(m_header.width) * (m_header.depth / 8);
-    if (rowBytes64 > ISMaxAlloc() || rowBytes64 > 0x7FFFFFFF || !m_row.Resize(static_cast<int32_t>(rowBytes64)))
-        return Fail(1);
-    const uint32_t rowBytes = static_cast<uint32_t>(rowBytes64);
-    if (m_compression == 1 && !ReadCounts(planes))
-        return false;
+    const uint32_t rowBytes = m_rowBytes;
     BYTE* row = m_row.GetData();
     const uint64_t total = uint64_t(planes) * height;
     uint64_t done = 0;
@@ -126,7 +130,7 @@ void CISPSDReader::Read8(CISReadCall& call, RGBQUAD* palette, uint32_t* width, u
         return;
     }
     StoreSize(width, height);
-    if (!ReadSections(palette) || !FirstChannelPackBitsAllowed())
+    if (!ReadSections(palette) || !FirstChannelPackBitsAllowed() || !BeginPixels(1))
         return;
     if (m_header.mode == kPsdBitmap)
         palette[1] = RGBQUAD{0, 0, 0, 0};
@@ -173,15 +177,18 @@ void CISPSDReader::ReadColor(CISReadCall& call, uint32_t depth, uint32_t flags, 
     }
     if (paletted && !keep16 && !FirstChannelPackBitsAllowed())
         return;
+    const uint32_t planes = paletted && !keep16 ? 1 : keep16 && !cmyk ? samples : cmyk ? 4 : 3;
+    if (!BeginPixels(planes))
+        return;
+    if (paletted && !keep16 && !m_indices.Resize(static_cast<int32_t>(h.width))) {
+        m_status = 1;
+        return;
+    }
     BYTE* out = call.Allocate(stride * h.height);
     auto at = [&](uint32_t y) { return out + y * stride; };
     const uint32_t w = h.width;
 
     if (paletted && !keep16) {
-        if (!m_indices.Resize(static_cast<int32_t>(w))) {
-            m_status = 1;
-            return;
-        }
         BYTE* indices = m_indices.GetData();
         CISImgUtil util;
         ReadIndexRows([&](uint32_t) { return indices; },
@@ -205,7 +212,7 @@ void CISPSDReader::ReadColor(CISReadCall& call, uint32_t depth, uint32_t flags, 
     if (keep16 && !(cmyk && !fourInks)) {
         // The file's big-endian samples, interleaved.
         ReadPlanes(
-            samples, [](uint32_t, uint32_t, uint32_t*) -> BYTE* { return nullptr; },
+            planes, [](uint32_t, uint32_t, uint32_t*) -> BYTE* { return nullptr; },
             [&](uint32_t c, uint32_t y, const BYTE* row) {
                 BYTE* o = at(y) + 2 * c;
                 for (uint32_t x = 0; x < w; ++x, o += pixelBytes) {
@@ -220,7 +227,7 @@ void CISPSDReader::ReadColor(CISReadCall& call, uint32_t depth, uint32_t flags, 
         // CMYK to three 16-bit samples: C, M and Y wait in place for K.
         uint32_t finished = 0;
         ReadPlanes(
-            4, [](uint32_t, uint32_t, uint32_t*) -> BYTE* { return nullptr; },
+            planes, [](uint32_t, uint32_t, uint32_t*) -> BYTE* { return nullptr; },
             [&](uint32_t c, uint32_t y, const BYTE* row) {
                 BYTE* o = at(y);
                 if (c < 3) {
@@ -246,7 +253,6 @@ void CISPSDReader::ReadColor(CISReadCall& call, uint32_t depth, uint32_t flags, 
     // stored channels, or CMYK to R,G,B with C, M and Y waiting for K.
     const bool wide = h.depth == 16;
     const bool convert = cmyk && !fourInks;
-    const uint32_t planes = cmyk ? 4 : 3;
     uint32_t finished = 0;
     ReadPlanes(
         planes,

@@ -103,6 +103,9 @@ private:
     bool ReadResources(ISResolution* resolution);
     bool ReadSections(RGBQUAD* palette);
     bool ReadCounts(uint32_t planes);
+    // The row buffer and, for PackBits, the byte counts of `planes` planes:
+    // all checked against the file before the picture's buffer is made.
+    bool BeginPixels(uint32_t planes);
     bool FirstChannelPackBitsAllowed();
     void StoreSize(uint32_t* width, uint32_t* height) const;
     template <typename Direct, typename Take>
@@ -115,6 +118,7 @@ private:
     RGBQUAD m_palette[256] = {};
     ISArray<BYTE> m_resources;
     uint32_t m_compression = 0;
+    uint32_t m_rowBytes = 0;     // one plane's row as stored, unpacked
     ISArray<uint16_t> m_counts;  // PackBits byte counts of the rows read
     ISArray<BYTE> m_packed;      // one row as stored
     ISArray<BYTE> m_row;         // one row unpacked

@@ -24,11 +24,11 @@ inline Bytes Fixture(const std::string& name)
     return bytes;
 }
 
-// A memory source, or a file source over a copy written for the running test
+// A memory source over a copy of the bytes, or a file source over a copy written for the running test
 // (ctest runs the tests side by side).
 class Source {
 public:
-    Source(const Bytes& file, bool fromFile)
+    Source(const Bytes& file, bool fromFile) : m_bytes(file)
     {
         static const uint8_t kNothing = 0;  // an empty file still has an address
         if (fromFile) {
@@ -41,7 +41,8 @@ public:
             EXPECT_TRUE(vt::WriteFileBytes(path, file));
             m_handle = is5_OpenFileSource(path.c_str());
         } else {
-            m_handle = is5_OpenMemorySource(file.empty() ? &kNothing : file.data(), static_cast<int32_t>(file.size()));
+            m_handle = is5_OpenMemorySource(m_bytes.empty() ? &kNothing : m_bytes.data(),
+                                            static_cast<int32_t>(m_bytes.size()));
         }
     }
     ~Source() { is5_CloseSource(m_handle); }
@@ -50,6 +51,7 @@ public:
     HISSRC Handle() const { return m_handle; }
 
 private:
+    Bytes m_bytes;  // a memory source reads the caller's block
     HISSRC m_handle = nullptr;
 };
 
