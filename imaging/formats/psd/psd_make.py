@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Writes PSD files byte by byte, for what ImageMagick does not write: chosen
 pixels, duotone, wrong versions, modes and channel counts, hostile lengths
-and odd resource blocks. psd_make.py OUTDIR"""
+and odd resource blocks: psd_make.py OUTDIR. With --blocks PSDDIR OUTDIR it
+writes the image-resource block of every PSD file in PSDDIR, and one block of
+several records, as files of their own (seeds of the resource parser)."""
+import glob
 import os
 import struct
 import sys
@@ -125,7 +128,26 @@ def files():
     return f
 
 
+def blocks(psd_dir, out):
+    os.makedirs(out, exist_ok=True)
+    for path in glob.glob(os.path.join(psd_dir, "*.psd")):
+        d = open(path, "rb").read()
+        if len(d) < 30:
+            continue
+        p = 30 + struct.unpack(">I", d[26:30])[0]
+        n = struct.unpack(">I", d[p:p + 4])[0] if len(d) >= p + 4 else 0
+        if n:
+            with open(os.path.join(out, os.path.basename(path)[:-4]), "wb") as fh:
+                fh.write(d[p + 4:p + 4 + n])
+    several = RES_72 + resource(1036, bytes(range(41)), b"ab") + b"xx" + resource(1039, b"ICC", b"abc")
+    with open(os.path.join(out, "several"), "wb") as fh:
+        fh.write(several + resource(1028, b""))
+
+
 def main():
+    if sys.argv[1] == "--blocks":
+        blocks(sys.argv[2], sys.argv[3])
+        return
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     for name, data in files().items():

@@ -14,7 +14,8 @@ using Bytes = std::vector<uint8_t>;
 Bytes Record(uint16_t id, const std::string& name, const Bytes& data)
 {
     Bytes r = {'8', 'B', 'I', 'M', uint8_t(id >> 8), uint8_t(id), uint8_t(name.size())};
-    r.insert(r.end(), name.begin(), name.end());
+    for (char ch : name)
+        r.push_back(uint8_t(ch));
     if (r.size() % 2)
         r.push_back(0);
     const uint32_t n = uint32_t(data.size());
