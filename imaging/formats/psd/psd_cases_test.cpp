@@ -84,6 +84,24 @@ TEST(PsdLayoutRefusal, SixteenBitLayoutsNeedSixteenBitFilesThatCanHoldThem)
     EXPECT_EQ(ISGetLastError(), 5) << "8 bits need a palette";
 }
 
+TEST(PsdDibForms, CmykKeepsFourChannelsWithFlag4AndSixteenBitsAreNotKept)
+{
+    // R,G,B,A order in, B,G,R,A in the DIB: C,M,Y,K become Y,M,C,K.
+    const psdt::Read four = ReadPsd(Fixture("cmyk5_pixel.psd"), 24, IS5_DIB | 4);
+    EXPECT_EQ(four.code, 0);
+    ASSERT_EQ(four.data.size(), 44u);
+    EXPECT_EQ(four.data[14], 32);
+    EXPECT_EQ(Bytes(four.data.begin() + 40, four.data.end()), (Bytes{3, 2, 1, 4}));
+    // A DIB holds 8-bit samples: flag 8 does not change it.
+    const psdt::Read plain = ReadPsd(Fixture("rgb16.psd"), 24, IS5_DIB);
+    const psdt::Read wide = ReadPsd(Fixture("rgb16.psd"), 24, IS5_DIB | 8);
+    EXPECT_EQ(wide.code, 0);
+    EXPECT_EQ(wide.data, plain.data);
+    const psdt::Read narrow = ReadPsd(Fixture("rgb8.psd"), 8, IS5_DIB | 8);
+    EXPECT_EQ(narrow.code, 0);
+    EXPECT_EQ(narrow.data[14], 24);
+}
+
 struct Resolution {
     const char* file;
     double x, y;
