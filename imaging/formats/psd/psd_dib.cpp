@@ -1,47 +1,11 @@
 // The DIB read: the picture at 8 or 24 bits (32 for CMYK's four channels),
 // read with the thread's allocation callbacks set aside, then packed into a
 // DIB from the output allocator.
+#include "../../core/callbacks_aside.h"
 #include "../../dib/dib.h"
 #include "psd_reader.h"
 
 namespace {
-
-// The intermediate picture must come from GlobalAlloc, whatever the
-// application's allocation callbacks would do with it.
-class CallbacksAside {
-public:
-    CallbacksAside()
-    {
-        if ((m_state = ISGetThreadState()) != nullptr) {
-            m_alloc = m_state->allocCallback;
-            m_realloc = m_state->reallocCallback;
-            m_free = m_state->freeCallback;
-            m_user = m_state->allocUser;
-            m_state->allocCallback = nullptr;
-            m_state->reallocCallback = nullptr;
-            m_state->freeCallback = nullptr;
-            m_state->allocUser = 0;
-        }
-    }
-    ~CallbacksAside()
-    {
-        if (m_state) {
-            m_state->allocCallback = m_alloc;
-            m_state->reallocCallback = m_realloc;
-            m_state->freeCallback = m_free;
-            m_state->allocUser = m_user;
-        }
-    }
-    CallbacksAside(const CallbacksAside&) = delete;
-    CallbacksAside& operator=(const CallbacksAside&) = delete;
-
-private:
-    ISThreadState* m_state = nullptr;
-    ISAllocCallback m_alloc = nullptr;
-    ISReallocCallback m_realloc = nullptr;
-    ISFreeCallback m_free = nullptr;
-    intptr_t m_user = 0;
-};
 
 // Frees the intermediate picture on every way out.
 struct Discarding {
@@ -84,7 +48,8 @@ void CISPSDReader::ReadDIB(CISReadCall& call, uint32_t flags, uint32_t* width, u
     RGBQUAD palette[256];
     uint32_t w = 0, h = 0;
     {
-        CallbacksAside aside;
+        // The intermediate picture must come from GlobalAlloc.
+        CISAllocCallbacksAside aside;
         ISRunCaught(&picture.m_status, [&] {
             if (bits == 8)
                 Read8(picture, palette, &w, &h);
