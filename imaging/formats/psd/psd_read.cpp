@@ -58,8 +58,12 @@ bool CISPSDReader::ReadPlanes(uint32_t planes, Direct&& direct, Take&& take)
                 const uint32_t n = m_counts[size_t(c) * height + y];
                 if (!m_io->ReadExactly(m_packed.GetData(), static_cast<int32_t>(n)) ||
                     !UnpackBitsRow(into, rowBytes, intoStep, 0, m_packed.GetData(), n)) {
-                    for (uint32_t i = 0; i < rowBytes; ++i)
-                        into[size_t(i) * intoStep] = 0;  // a broken row stays empty
+                    // A broken row stays empty.
+                    if (intoStep == 1)
+                        std::memset(into, 0, rowBytes);
+                    else
+                        for (uint32_t i = 0; i < rowBytes; ++i)
+                            into[size_t(i) * intoStep] = 0;
                     return Fail(3);
                 }
             } else if (intoStep == 1) {
