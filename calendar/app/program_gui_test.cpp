@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/resource.h"
 #include "base/app.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
@@ -24,8 +25,7 @@ protected:
     void SetUp() override
     {
         exe_ = WindowsPath(vt::BuildPath("bin/vesko_test.exe"));
-        if (GetFileAttributesA(exe_.c_str()) == INVALID_FILE_ATTRIBUTES)
-            GTEST_SKIP() << "no test build of the program (bin/vesko_test.exe)";
+        ASSERT_NE(GetFileAttributesA(exe_.c_str()), INVALID_FILE_ATTRIBUTES) << "no test build of the program";
         std::string id = std::to_string(GetCurrentProcessId());
         msgBoxFile_ = WindowsPath(vt::BuildPath("calendar_program_boxes_" + id + ".txt"));
         callLogFile_ = WindowsPath(vt::BuildPath("calendar_program_calls_" + id + ".txt"));
@@ -256,6 +256,41 @@ TEST_F(Program, TrayClicksButtonsAndHotkeysReachTheMainDialog)
     PostMessageA(window, WM_COMMAND, 1005, 0);
     EXPECT_EQ(ExitCode(program, 10000), 1);
     EXPECT_EQ(GetDword("x"), (DWORD)outer.left);   // saved on the way out
+    EXPECT_EQ(ReadText(msgBoxFile_), "");
+}
+
+// The main dialog's date line on 2026-12-10 follows the regional settings
+// that Wine takes from the locale: the runner starts the tests under the
+// German one, and starts this test once more under the C locale, which Wine
+// takes for English (United States).
+TEST_F(Program, DateLineFollowsTheRegionalOrder)
+{
+    const struct {
+        const char* locale;
+        const char* expected;
+    } kLines[] = {{"de-DE", "Donnerstag 10.12.2026"}, {"en-US", "Donnerstag 12/10/2026"}};
+    wchar_t wide[LOCALE_NAME_MAX_LENGTH] = L"";
+    ASSERT_GT(GetUserDefaultLocaleName(wide, LOCALE_NAME_MAX_LENGTH), 0);
+    std::string locale(wide, wide + wcslen(wide));
+    const char* expected = nullptr;
+    for (const auto& line : kLines)
+        if (locale == line.locale)
+            expected = line.expected;
+    ASSERT_NE(expected, nullptr) << "no date line known for the locale " << locale;
+
+    SetEnvironmentVariableA("VESKO_TEST_CLOCK", "2026-12-10 10:00:00");
+    size_t program = Start("");
+    SetEnvironmentVariableA("VESKO_TEST_CLOCK", nullptr);
+    HWND window = WaitForMainWindow(15000);
+    ASSERT_NE(window, nullptr);
+    HWND date = GetDlgItem(window, IDC_MAIN_DATE);
+    char text[128] = "";
+    WaitFor([&] { return GetWindowTextA(date, text, sizeof(text)) > 0; }, 10000);
+    EXPECT_STREQ(text, expected) << "under the locale " << locale;
+
+    size_t exit = Start("EXIT");
+    EXPECT_EQ(ExitCode(exit, 10000), 1);
+    EXPECT_EQ(ExitCode(program, 10000), 1);
     EXPECT_EQ(ReadText(msgBoxFile_), "");
 }
 
