@@ -304,8 +304,8 @@ std::string ReadXWindow(HWND window, const std::string& path, XWindowImage* imag
 }
 
 // The calendar as the program builds it for fresh settings with the layout,
-// font height and region 2 on 2026-12-10. Under the German locale the
-// regional settings start the week on Monday.
+// font height and region 2 on 2026-12-10, its weeks starting on the regional
+// first weekday (Monday under the German locale the tests run in).
 bool ReferenceCalendar(int layout, LONG fontHeight, std::vector<BYTE>* pixels, int* width, int* height)
 {
     LoadDayMonthNames();
@@ -317,7 +317,13 @@ bool ReferenceCalendar(int layout, LONG fontHeight, std::vector<BYTE>* pixels, i
     lstrcpynA(c.font.lfFaceName, "Arial", LF_FACESIZE);
     c.dateForm = 1;
     c.region = 2;
-    c.firstDayOfWeek = 0;
+    char text[16] = "0";
+    DWORD size = sizeof(text);
+    RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\International", "iFirstDayOfWeek", RRF_RT_REG_SZ, nullptr, text,
+                 &size);
+    c.firstDayOfWeek = atoi(text);
+    if (c.firstDayOfWeek < 0 || c.firstDayOfWeek > 6)
+        c.firstDayOfWeek = 0;
     c.screenWidth = GetSystemMetrics(SM_CXSCREEN);
     c.screenHeight = GetSystemMetrics(SM_CYSCREEN);
     c.day = 10;
