@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "common/dates/dates.h"
-#include "imaging/is5.h"
 #include "desktop/grid.h"
 #include "desktop/layouts.h"
 #include "settings/settings.h"

@@ -12,7 +12,6 @@
 #include "base/app.h"
 #include "base/seams.h"
 #include "common/win/display.h"
-#include "imaging/is5.h"
 #include "tests/support/test_support.h"
 
 namespace {
