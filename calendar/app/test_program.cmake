@@ -5,6 +5,8 @@
 #    file from the environment (VESKO_TEST_CLOCK, VESKO_TEST_TIMESCALE,
 #    VESKO_TEST_MSGBOX, VESKO_TEST_CALLLOG, VESKO_TEST_DUMP); vesko.exe has none of them.
 #  - 840D.chm beside the programs, compiled with chmcmd (fp-utils).
+#  - the regional-settings test once more under the C locale, which Wine takes
+#    for English (United States); discovery runs it under the German one.
 if(VESKO_WINDOWS AND TARGET vesko)
   file(GLOB_RECURSE vesko_test_entry CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/calendar/*winmain_win.cpp)
   file(GLOB_RECURSE vesko_test_resources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/calendar/*.rc)
@@ -20,4 +22,10 @@ if(VESKO_WINDOWS AND TARGET vesko)
             ${CMAKE_SOURCE_DIR}/calendar/help/build-chm.sh
     COMMENT "Compiling the help file 840D.chm")
   add_custom_target(vesko_help ALL DEPENDS ${CMAKE_BINARY_DIR}/bin/840D.chm)
+
+  add_test(NAME Program.DateLineAndFirstWeekdayFollowTheLocale.English
+    COMMAND ${CMAKE_COMMAND} -E env VESKO_LOCALE=C ${CMAKE_BINARY_DIR}/wine-run $<TARGET_FILE:t_calendar_app_gui>
+            --gtest_filter=Program.DateLineAndFirstWeekdayFollowTheLocale)
+  set_tests_properties(Program.DateLineAndFirstWeekdayFollowTheLocale.English PROPERTIES
+    TIMEOUT 300 LABELS gui FIXTURES_REQUIRED vesko_fixtures RESOURCE_LOCK wine_gui)
 endif()
