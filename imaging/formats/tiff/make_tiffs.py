@@ -165,6 +165,9 @@ def main(out):
     tags = grey_tags(w, h, 8)
     tags.update({282: (RATIONAL, [(727, 10)]), 283: (RATIONAL, [(1501, 20)])})
     write_tiff(f"{out}/tif_res_nounit.tif", tags, [pixels])
+    # Bilevel 2^31 pixels wide, one row: its 256 MB row is under the limit,
+    # but no DIB or overlay takes such a width.
+    write_tiff(f"{out}/tif_wide_bilevel.tif", grey_tags(2**31, 1, 1, photometric=0), [b"\0" * 64])
     # 100000 x 100000 RGB, one tiny strip.
     tags = {256: (LONG, [100000]), 257: (LONG, [100000]), 258: (SHORT, [8, 8, 8]), 259: (SHORT, [1]),
             262: (SHORT, [2]), 277: (SHORT, [3]), 278: (LONG, [100000])}

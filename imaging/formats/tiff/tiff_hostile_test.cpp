@@ -68,6 +68,7 @@ TEST(TiffRefusals, Table)
         {"tif_o_grey_1.tif", 8, 0x22, 0, true, 5},
         {"tif_c_none.tif", 12, 0, 0, true, 5},     // no such depth
         {"tif_huge_image.tif", 24, 0, 0, true, 1},
+        {"tif_wide_bilevel.tif", 1, 0, 0, true, 1},
         {"tif_huge_count.tif", 24, 0, 0, true, 20},
         {"tif_p1.ppm", 24, 0, 0, true, 20},        // not a TIFF
         {"tif_not.png", 24, 0, 0, true, 20},
