@@ -73,6 +73,32 @@ bool WriteCorruptJpeg(const std::string& path)
     return false;
 }
 
+// A 640 x 480 JPEG cut at half its length: its upper half decodes, the rest
+// comes out grey.
+bool WriteHalfJpeg(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    if (!WriteJpeg(path, 640, 480) || !vt::ReadFileBytes(path, &bytes))
+        return false;
+    bytes.resize(bytes.size() / 2);
+    return vt::WriteFileBytes(path, bytes);
+}
+
+// A whole JPEG with three stray bytes before its scan's marker, which
+// decoders pass over with a warning.
+bool WriteJpegWithStrayBytes(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    if (!WriteJpeg(path, 64, 48) || !vt::ReadFileBytes(path, &bytes))
+        return false;
+    for (size_t i = 2; i + 1 < bytes.size(); i++)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) {
+            bytes.insert(bytes.begin() + (ptrdiff_t)i, {0x12, 0x34, 0x56});
+            return vt::WriteFileBytes(path, bytes);
+        }
+    return false;
+}
+
 // The first half of a 64 x 48 PNG.
 bool WriteTruncatedPng(const std::string& path)
 {
@@ -561,12 +587,14 @@ TEST_F(ChangeWallpaperTest, EveryAttemptFailingLeavesTheCurrentPictureAndStoredV
 TEST_F(ChangeWallpaperTest, BrokenPictureFilesFailEveryAttemptAndChangeNothing)
 {
     const std::string empty = folder_ + "\\leer.jpg", corrupt = folder_ + "\\kaputt.jpg",
-                      truncated = folder_ + "\\halb.png", thin = folder_ + "\\duenn.jpg";
+                      truncated = folder_ + "\\halb.png", thin = folder_ + "\\duenn.jpg",
+                      cut = folder_ + "\\halb.jpg";
     ASSERT_TRUE(vt::WriteFileBytes(empty, {}));
     ASSERT_TRUE(WriteCorruptJpeg(corrupt));
     ASSERT_TRUE(WriteTruncatedPng(truncated));
     ASSERT_TRUE(WriteJpeg(thin, 1, 20000));
-    for (const std::string* path : {&empty, &corrupt, &truncated, &thin}) {
+    ASSERT_TRUE(WriteHalfJpeg(cut));
+    for (const std::string* path : {&empty, &corrupt, &truncated, &thin, &cut}) {
         PictureRecord record = FileRecord(path->c_str());
         record.cropToFill = 1;
         Append(record);
@@ -585,11 +613,12 @@ TEST_F(ChangeWallpaperTest, BrokenPictureFilesFailEveryAttemptAndChangeNothing)
 
     gFakes.realBuiltin = RenderBuiltinWallpaper;
     gFakes.realFile = RenderFileWallpaper;
-    gFakes.draws = {0, 1, 2, 3};
+    gFakes.draws = {0, 1, 2, 3, 4};
     EXPECT_EQ(ChangeWallpaper(nullptr, nullptr, 1, 0, 1, GetMainPictureRecord()), 0);
     ASSERT_EQ(gFakes.renders.size(), 16u);
     for (size_t i = 0; i < 16; i++)
         EXPECT_FALSE(gFakes.renders[i].builtin) << gFakes.renders[i].name;
+    EXPECT_EQ(gFakes.renders[4].name, cut);
     EXPECT_TRUE(gFakes.spi.empty());
     EXPECT_EQ(gSettings.OldPic, std::string("C05X"));
     EXPECT_EQ(StoredValues(), stored);
@@ -608,6 +637,27 @@ TEST_F(ChangeWallpaperTest, BrokenPictureFilesFailEveryAttemptAndChangeNothing)
     } while (FindNextFileA(find, &found));
     FindClose(find);
     EXPECT_EQ(names, std::vector<std::string>{"wallpaper.bmp"});
+}
+
+TEST_F(ChangeWallpaperTest, AJpegWithStrayBytesBeforeAMarkerStillBecomesTheWallpaper)
+{
+    const std::string stray = folder_ + "\\streu.jpg";
+    ASSERT_TRUE(WriteJpegWithStrayBytes(stray));
+    PictureRecord record = FileRecord(stray.c_str());
+    record.cropToFill = 1;
+    Append(record);
+    SetOld("C05X", "2026-12-09 09:00");
+    gFakes.realFile = RenderFileWallpaper;
+    gFakes.draws = {0};
+    EXPECT_EQ(ChangeWallpaper(nullptr, nullptr, 1, 0, 1, GetMainPictureRecord()), 1);
+    ASSERT_EQ(gFakes.renders.size(), 1u);
+    ASSERT_EQ(gFakes.spi.size(), 1u);
+    EXPECT_EQ(gFakes.spi[0].path, wallpaper_);
+    EXPECT_EQ(gSettings.OldPic, stray);
+    EXPECT_EQ(StoredText("OldPic"), stray);
+    std::vector<uint8_t> bmp;
+    ASSERT_TRUE(vt::ReadFileBytes(wallpaper_, &bmp));
+    EXPECT_EQ(bmp.size(), 54u + 1280u * 1024u * 3u);
 }
 
 TEST_F(ChangeWallpaperTest, TheWallpaperFolderIsMadeUnderApplicationData)
