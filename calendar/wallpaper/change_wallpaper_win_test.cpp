@@ -17,9 +17,11 @@
 #include "imaging/is5.h"
 #include "picturedb/picturedb.h"
 #include "settings/settings.h"
+#include "tests/support/failing_sink.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win_test_helpers.h"
 #include "wallpaper/wallpaper.h"
+#include "wallpaper/wallpaper_file.h"
 
 namespace {
 
@@ -310,6 +312,23 @@ protected:
         DWORD v;
         memcpy(&v, it->second.data(), 4);
         return v;
+    }
+
+    // Names of the files in the wallpaper's folder.
+    std::vector<std::string> FilesBesideWallpaper()
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        std::string pattern = appData_ + "\\Brantlow\\Raridavezazezud\\*";
+        HANDLE find = FindFirstFileA(pattern.c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(found.cFileName);
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+        return names;
     }
 
     std::string rootPath_, folder_, appData_, wallpaper_;
@@ -626,18 +645,84 @@ TEST_F(ChangeWallpaperTest, BrokenPictureFilesFailEveryAttemptAndChangeNothing)
     ASSERT_TRUE(vt::ReadFileBytes(wallpaper_, &now));
     EXPECT_EQ(now, old);
     // Nothing half-written is left beside it.
-    WIN32_FIND_DATAA found;
-    std::string pattern = appData_ + "\\Brantlow\\Raridavezazezud\\*";
-    HANDLE find = FindFirstFileA(pattern.c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    std::vector<std::string> names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    EXPECT_EQ(names, std::vector<std::string>{"wallpaper.bmp"});
+    EXPECT_EQ(FilesBesideWallpaper(), std::vector<std::string>{"wallpaper.bmp"});
 }
+
+// What keeps a new picture from reaching the desktop's file.
+enum class Blocker { kSinkFailsHalfway, kWallpaperHeldOpen };
+
+int64_t gSinkBudget = 0;
+
+HISDEST OpenHalfSink(const char* path)
+{
+    return vt::OpenFailingFileSink(path, gSinkBudget);
+}
+
+class BlockedWallpaperFile : public ChangeWallpaperTest, public ::testing::WithParamInterface<Blocker> {
+protected:
+    void TearDown() override
+    {
+        gOpenWallpaperSink = saved_;
+        ChangeWallpaperTest::TearDown();
+    }
+    WallpaperSinkOpener saved_ = gOpenWallpaperSink;
+};
+
+TEST_P(BlockedWallpaperFile, LeavesTheOldFileAndTheStoredPicture)
+{
+    const std::string picture = folder_ + "\\neu.jpg";
+    ASSERT_TRUE(WriteJpeg(picture, 640, 480));
+    Append(FileRecord(picture.c_str()));
+    char wallpaper[MAX_PATH];
+    GetWallpaperPath(wallpaper, sizeof(wallpaper));
+    ASSERT_EQ(wallpaper, wallpaper_);
+    std::vector<uint8_t> old(54 + 4 * 4 * 3, 0x5A);
+    old[0] = 'B';
+    old[1] = 'M';
+    ASSERT_TRUE(vt::WriteFileBytes(wallpaper_, old));
+    SetOld("C05X", "2026-12-09 09:00");
+    SaveLastPicture();
+    auto stored = StoredValues();
+
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (GetParam() == Blocker::kSinkFailsHalfway) {
+        // The header and half of the 1280 x 1024 rows, then a full disk.
+        gSinkBudget = 54 + 1280 * 3 * 512;
+        gOpenWallpaperSink = OpenHalfSink;
+    } else {
+        held = CreateFileA(wallpaper_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    }
+    gFakes.realFile = RenderFileWallpaper;
+    gFakes.draws = {0};
+    EXPECT_EQ(ChangeWallpaper(nullptr, nullptr, 1, 0, 1, GetMainPictureRecord()), 0);
+    if (held != INVALID_HANDLE_VALUE)
+        CloseHandle(held);
+
+    EXPECT_EQ(gFakes.renders.size(), 16u);
+    EXPECT_TRUE(gFakes.spi.empty());
+    EXPECT_EQ(gSettings.OldPic, std::string("C05X"));
+    EXPECT_EQ(StoredValues(), stored);
+    std::vector<uint8_t> now;
+    ASSERT_TRUE(vt::ReadFileBytes(wallpaper_, &now));
+    EXPECT_EQ(now, old);
+    EXPECT_EQ(FilesBesideWallpaper(), std::vector<std::string>{"wallpaper.bmp"});
+
+    // Once nothing is in the way, the same picture is set.
+    gOpenWallpaperSink = saved_;
+    gFakes = Fakes();
+    gFakes.now = At("2026-12-10 09:00");
+    gFakes.realFile = RenderFileWallpaper;
+    gFakes.draws = {0};
+    EXPECT_EQ(ChangeWallpaper(nullptr, nullptr, 1, 0, 1, GetMainPictureRecord()), 1);
+    EXPECT_EQ(gSettings.OldPic, picture);
+    ASSERT_TRUE(vt::ReadFileBytes(wallpaper_, &now));
+    EXPECT_EQ(now.size(), 54u + 1280u * 1024u * 3u);
+    EXPECT_EQ(FilesBesideWallpaper(), std::vector<std::string>{"wallpaper.bmp"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Blockers, BlockedWallpaperFile,
+                         ::testing::Values(Blocker::kSinkFailsHalfway, Blocker::kWallpaperHeldOpen));
 
 TEST_F(ChangeWallpaperTest, AJpegWithStrayBytesBeforeAMarkerStillBecomesTheWallpaper)
 {
