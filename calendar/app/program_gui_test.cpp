@@ -259,6 +259,23 @@ TEST_F(Program, TrayClicksButtonsAndHotkeysReachTheMainDialog)
     EXPECT_EQ(ReadText(msgBoxFile_), "");
 }
 
+TEST_F(Program, StoredSoundSettingsSurviveTheButtons)
+{
+    SetDword("SndDevice", 3);
+    SetDword("SndVolume", 40);
+    size_t program = Start("");
+    HWND window = WaitForMainWindow(15000);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return ReadText(callLogFile_).find("CheckAlarmsDue") != std::string::npos; }, 20000));
+    SendMessageA(window, WM_COMMAND, 1006, 0);   // "Minimieren" saves the settings
+    EXPECT_EQ(GetDword("SndDevice"), 3u);
+    EXPECT_EQ(GetDword("SndVolume"), 40u);
+    PostMessageA(window, WM_COMMAND, 1005, 0);   // "Beenden" too
+    EXPECT_EQ(ExitCode(program, 10000), 1);
+    EXPECT_EQ(GetDword("SndDevice"), 3u);
+    EXPECT_EQ(GetDword("SndVolume"), 40u);
+}
+
 // A copy of the program whose month-picture table is renamed "C00Y" in the
 // resource directory (a counted UTF-16 name), so "C00X" is missing.
 std::string CopyWithoutMonthTable(const std::string& exe, const std::string& copy)
