@@ -240,10 +240,18 @@ void UnlockDesktopSettings()
     ReleaseSRWLockExclusive(&gSettingsLock);
 }
 
-void WaitForDesktopThreads(DWORD ms)
+void EndDesktopThreads()
 {
-    WaitForCalendarThread(ms);
-    WaitForClockThread(ms);
+    EndCalendarThread();
+    EndClockThread();
+}
+
+void WaitForThreadEnd(HANDLE thread)
+{
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
 }
 
 void EnterDrawingStep()
