@@ -68,8 +68,9 @@ void SetUpTestSeams()
     }
     if (GetEnvironmentVariableA("VESKO_TEST_MSGBOX", gMessageBoxFile, sizeof(gMessageBoxFile)))
         gMessageBoxSink = FileMessageBox;
-    if (GetEnvironmentVariableA("VESKO_TEST_CALLLOG", value, sizeof(value)))
-        SetStandInLogFile(value);
+    if (!GetEnvironmentVariableA("VESKO_TEST_CALLLOG", value, sizeof(value)))
+        value[0] = 0;
+    RecordStandInCalls(value);
     GetEnvironmentVariableA("VESKO_TEST_DUMP", gDesktopDumpFolder, sizeof(gDesktopDumpFolder));
 }
 
