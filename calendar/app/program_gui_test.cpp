@@ -25,7 +25,7 @@ protected:
     {
         exe_ = WindowsPath(vt::BuildPath("bin/vesko_test.exe"));
         if (GetFileAttributesA(exe_.c_str()) == INVALID_FILE_ATTRIBUTES)
-            GTEST_SKIP() << "no test build of the program (bin/vesko_test.exe)";
+            GTEST_FAIL() << "no test build of the program (bin/vesko_test.exe)";
         std::string id = std::to_string(GetCurrentProcessId());
         msgBoxFile_ = WindowsPath(vt::BuildPath("calendar_program_boxes_" + id + ".txt"));
         callLogFile_ = WindowsPath(vt::BuildPath("calendar_program_calls_" + id + ".txt"));

@@ -17,8 +17,9 @@
 
 namespace {
 
-// The imaging entries the icons are made with may still be stand-ins that
-// report code 45 for every call; a real entry reports a missing argument.
+// Whether the imaging entries the icons are made with are built: a stand-in
+// reports code 45 for every call, a real entry a missing argument. Tests fail
+// with that cause named when they are not.
 bool ImagingEntriesBuilt(bool withReader)
 {
     auto stub = [] { return ISGetLastError() == 45; };
@@ -104,7 +105,7 @@ bool ReadIcon(HICON icon, IconPixels* out)
 TEST_F(TrayDisplay, TrayDayIconShowsRedDigitsOnYellowAndIsOpaque)
 {
     if (!ImagingEntriesBuilt(false))
-        GTEST_SKIP() << "fill, text or bitmap entries of the imaging library not built yet";
+        GTEST_FAIL() << "fill, text or bitmap entries of the imaging library report 45: not built";
     HICON icon = CreateTrayDayIcon(31, 16, 16, RGB(255, 255, 0), RGB(255, 0, 0));
     ASSERT_NE(icon, nullptr);
     IconPixels px;
@@ -130,7 +131,7 @@ TEST_F(TrayDisplay, TrayDayIconShowsRedDigitsOnYellowAndIsOpaque)
 TEST_F(TrayDisplay, DayIconIsTheCalendarSheetWithTheDay)
 {
     if (!ImagingEntriesBuilt(true))
-        GTEST_SKIP() << "reader, text or bitmap entries of the imaging library not built yet";
+        GTEST_FAIL() << "reader, text or bitmap entries of the imaging library report 45: not built";
     HICON icon = CreateDayIcon(7, RGB(0, 0, 0));
     ASSERT_NE(icon, nullptr);
     IconPixels px;

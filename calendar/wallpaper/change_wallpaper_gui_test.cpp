@@ -85,7 +85,7 @@ protected:
     {
         exe_ = WindowsPath(vt::BuildPath("bin/vesko_test.exe"));
         if (GetFileAttributesA(exe_.c_str()) == INVALID_FILE_ATTRIBUTES)
-            GTEST_SKIP() << "no test build of the program (bin/vesko_test.exe)";
+            GTEST_FAIL() << "no test build of the program (bin/vesko_test.exe)";
         id_ = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetParam());
         work_ = WindowsPath(vt::BuildPath("change_wallpaper_desktop_" + id_));
         CreateDirectoryA(work_.c_str(), nullptr);
