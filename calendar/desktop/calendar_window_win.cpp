@@ -226,9 +226,5 @@ int CreateCalendarWindow()
 
 void EndCalendarThread()
 {
-    if (!gCalendarThread)
-        return;
-    WaitForThreadEnd(gCalendarThread);
-    CloseHandle(gCalendarThread);
-    gCalendarThread = nullptr;
+    EndDrawingThread(&gCalendarThread);
 }

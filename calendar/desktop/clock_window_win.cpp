@@ -225,9 +225,5 @@ int CreateClockWindow()
 
 void EndClockThread()
 {
-    if (!gClockThread)
-        return;
-    WaitForThreadEnd(gClockThread);
-    CloseHandle(gClockThread);
-    gClockThread = nullptr;
+    EndDrawingThread(&gClockThread);
 }

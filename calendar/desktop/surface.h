@@ -103,6 +103,7 @@ void DumpThreadTime(const char* name);
 // Wait for the drawing thread to end and forget it.
 void EndCalendarThread();
 void EndClockThread();
-// Waits for a thread to end, handling the messages other threads send to the
-// calling thread's windows meanwhile (a drawing step may be in one).
-void WaitForThreadEnd(HANDLE thread);
+// Waits for a drawing thread to end, handling the messages other threads
+// send to the calling thread's windows meanwhile (a drawing step may be in
+// one), then closes its handle and clears it.
+void EndDrawingThread(HANDLE* thread);

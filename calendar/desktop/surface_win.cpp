@@ -246,12 +246,16 @@ void EndDesktopThreads()
     EndClockThread();
 }
 
-void WaitForThreadEnd(HANDLE thread)
+void EndDrawingThread(HANDLE* thread)
 {
-    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    if (!*thread)
+        return;
+    while (MsgWaitForMultipleObjects(1, thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
+    CloseHandle(*thread);
+    *thread = nullptr;
 }
 
 void EnterDrawingStep()

@@ -314,6 +314,36 @@ protected:
         return v;
     }
 
+    // A current desktop file and stored picture "C05X" that a failed change
+    // must leave as they are; the file's bytes.
+    std::vector<uint8_t> PlaceOldWallpaper()
+    {
+        char wallpaper[MAX_PATH];
+        GetWallpaperPath(wallpaper, sizeof(wallpaper));
+        EXPECT_EQ(wallpaper, wallpaper_);
+        std::vector<uint8_t> old(54 + 4 * 4 * 3, 0x5A);
+        old[0] = 'B';
+        old[1] = 'M';
+        EXPECT_TRUE(vt::WriteFileBytes(wallpaper_, old));
+        SetOld("C05X", "2026-12-09 09:00");
+        SaveLastPicture();
+        return old;
+    }
+
+    // Nothing set on the desktop, the file and the stored values unchanged,
+    // nothing half-written left beside the file.
+    void ExpectOldWallpaperKept(const std::vector<uint8_t>& old,
+                                const std::map<std::string, std::vector<BYTE>>& stored)
+    {
+        EXPECT_TRUE(gFakes.spi.empty());
+        EXPECT_EQ(gSettings.OldPic, std::string("C05X"));
+        EXPECT_EQ(StoredValues(), stored);
+        std::vector<uint8_t> now;
+        EXPECT_TRUE(vt::ReadFileBytes(wallpaper_, &now));
+        EXPECT_EQ(now, old);
+        EXPECT_EQ(FilesBesideWallpaper(), std::vector<std::string>{"wallpaper.bmp"});
+    }
+
     // Names of the files in the wallpaper's folder.
     std::vector<std::string> FilesBesideWallpaper()
     {
@@ -618,16 +648,7 @@ TEST_F(ChangeWallpaperTest, BrokenPictureFilesFailEveryAttemptAndChangeNothing)
         record.cropToFill = 1;
         Append(record);
     }
-    // The desktop's current file and the stored picture, to stay as they are.
-    char wallpaper[MAX_PATH];
-    GetWallpaperPath(wallpaper, sizeof(wallpaper));
-    ASSERT_EQ(wallpaper, wallpaper_);
-    std::vector<uint8_t> old(54 + 4 * 4 * 3, 0x5A);
-    old[0] = 'B';
-    old[1] = 'M';
-    ASSERT_TRUE(vt::WriteFileBytes(wallpaper_, old));
-    SetOld("C05X", "2026-12-09 09:00");
-    SaveLastPicture();
+    std::vector<uint8_t> old = PlaceOldWallpaper();
     auto stored = StoredValues();
 
     gFakes.realBuiltin = RenderBuiltinWallpaper;
@@ -638,14 +659,7 @@ TEST_F(ChangeWallpaperTest, BrokenPictureFilesFailEveryAttemptAndChangeNothing)
     for (size_t i = 0; i < 16; i++)
         EXPECT_FALSE(gFakes.renders[i].builtin) << gFakes.renders[i].name;
     EXPECT_EQ(gFakes.renders[4].name, cut);
-    EXPECT_TRUE(gFakes.spi.empty());
-    EXPECT_EQ(gSettings.OldPic, std::string("C05X"));
-    EXPECT_EQ(StoredValues(), stored);
-    std::vector<uint8_t> now;
-    ASSERT_TRUE(vt::ReadFileBytes(wallpaper_, &now));
-    EXPECT_EQ(now, old);
-    // Nothing half-written is left beside it.
-    EXPECT_EQ(FilesBesideWallpaper(), std::vector<std::string>{"wallpaper.bmp"});
+    ExpectOldWallpaperKept(old, stored);
 }
 
 // What keeps a new picture from reaching the desktop's file.
@@ -673,15 +687,7 @@ TEST_P(BlockedWallpaperFile, LeavesTheOldFileAndTheStoredPicture)
     const std::string picture = folder_ + "\\neu.jpg";
     ASSERT_TRUE(WriteJpeg(picture, 640, 480));
     Append(FileRecord(picture.c_str()));
-    char wallpaper[MAX_PATH];
-    GetWallpaperPath(wallpaper, sizeof(wallpaper));
-    ASSERT_EQ(wallpaper, wallpaper_);
-    std::vector<uint8_t> old(54 + 4 * 4 * 3, 0x5A);
-    old[0] = 'B';
-    old[1] = 'M';
-    ASSERT_TRUE(vt::WriteFileBytes(wallpaper_, old));
-    SetOld("C05X", "2026-12-09 09:00");
-    SaveLastPicture();
+    std::vector<uint8_t> old = PlaceOldWallpaper();
     auto stored = StoredValues();
 
     HANDLE held = INVALID_HANDLE_VALUE;
@@ -700,13 +706,7 @@ TEST_P(BlockedWallpaperFile, LeavesTheOldFileAndTheStoredPicture)
         CloseHandle(held);
 
     EXPECT_EQ(gFakes.renders.size(), 16u);
-    EXPECT_TRUE(gFakes.spi.empty());
-    EXPECT_EQ(gSettings.OldPic, std::string("C05X"));
-    EXPECT_EQ(StoredValues(), stored);
-    std::vector<uint8_t> now;
-    ASSERT_TRUE(vt::ReadFileBytes(wallpaper_, &now));
-    EXPECT_EQ(now, old);
-    EXPECT_EQ(FilesBesideWallpaper(), std::vector<std::string>{"wallpaper.bmp"});
+    ExpectOldWallpaperKept(old, stored);
 
     // Once nothing is in the way, the same picture is set.
     gOpenWallpaperSink = saved_;
@@ -716,6 +716,7 @@ TEST_P(BlockedWallpaperFile, LeavesTheOldFileAndTheStoredPicture)
     gFakes.draws = {0};
     EXPECT_EQ(ChangeWallpaper(nullptr, nullptr, 1, 0, 1, GetMainPictureRecord()), 1);
     EXPECT_EQ(gSettings.OldPic, picture);
+    std::vector<uint8_t> now;
     ASSERT_TRUE(vt::ReadFileBytes(wallpaper_, &now));
     EXPECT_EQ(now.size(), 54u + 1280u * 1024u * 3u);
     EXPECT_EQ(FilesBesideWallpaper(), std::vector<std::string>{"wallpaper.bmp"});
