@@ -11,7 +11,7 @@ fail() { echo "seeds.sh: $*" >&2; }
 q() { "$@" >/dev/null 2>&1 || fail "$* failed"; }
 
 "$src/tools/make-fixtures" "$src" "$out/fixtures" >/dev/null 2>&1 || fail "some fixtures failed"
-for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff gif pcx png; do
+for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff gif pcx png tla; do
   rm -rf "${out:?}/$t"
   mkdir -p "$out/$t"
 done
@@ -217,6 +217,11 @@ q sh -c "pamtotga '$tmp/few.ppm' >'$out/tga/pam_cmap.tga'"
 cp "$f"/wbmp_*.wbmp "$out/wbmp/" 2>/dev/null
 q sh -c "ppmtopgm '$tmp/photo.ppm' | pamthreshold | pamtopnm | pbmtowbmp >'$out/wbmp/photo.wbmp'"
 q sh -c "ppmtopgm '$tmp/tiny.ppm' | pamthreshold | pamtopnm | pbmtowbmp >'$out/wbmp/tiny.wbmp'"
+
+# TLA: the test writer's files of every depth and filter and its damaged
+# ones; the protected ones are under "abc", the password the target tries.
+cp "$f"/tla/*.tla "$out/tla/" 2>/dev/null
+cp "$f"/tla/rt_37x23_b3_f7_plain.tla "$out/read_image/" 2>/dev/null
 
 # Source and sink operations: a few mixed byte strings.
 perl -e '
