@@ -2,8 +2,9 @@
 // written by the test writer (gen_tla.py) in strips of 64 rows with Sub, Up
 // and Paeth, plain and protected ("abc"), read by is5_ReadTLA at 4 bytes a
 // pixel; against libpng (the same zlib) decoding a PNG of the same pixels
-// whose every row uses Paeth (ImageMagick, compression-filter 4). The
-// Sapphire II decipher rate is printed in its case's label.
+// whose every row uses Paeth, written by netpbm's pnmtopng -paeth (ImageMagick
+// 6.9's png:compression-filter=4 writes unfiltered rows). The Sapphire II
+// decipher rate is printed in its case's label.
 #include <benchmark/benchmark.h>
 
 #include <png.h>
@@ -57,6 +58,26 @@ std::string RgbaPath()
     return path;
 }
 
+// The photo's colour as a PPM and its alpha as a PGM, for pnmtopng.
+void WriteColourAndAlpha(const std::string& base)
+{
+    const vb::Picture& p = Photo();
+    const std::vector<uint8_t> rgba = vb::ReadAll(base + ".rgba");
+    const std::string size = std::to_string(p.width) + " " + std::to_string(p.height);
+    FILE* colour = std::fopen((base + ".ppm").c_str(), "wb");
+    FILE* alpha = std::fopen((base + ".pgm").c_str(), "wb");
+    if (!colour || !alpha)
+        throw std::runtime_error("cannot write " + base + ".ppm");
+    std::fprintf(colour, "P6\n%s\n255\n", size.c_str());
+    std::fprintf(alpha, "P5\n%s\n255\n", size.c_str());
+    for (size_t i = 0; i + 4 <= rgba.size(); i += 4) {
+        std::fwrite(&rgba[i], 1, 3, colour);
+        std::fputc(rgba[i + 3], alpha);
+    }
+    std::fclose(colour);
+    std::fclose(alpha);
+}
+
 std::string FilePath(int kind)
 {
     const std::string base = RgbaPath();
@@ -69,9 +90,9 @@ std::string FilePath(int kind)
     }
     std::string cmd;
     if (kind == kPng) {
-        cmd = "convert -size " + std::to_string(p.width) + "x" + std::to_string(p.height) + " -depth 8 rgba:'" + base +
-              ".rgba' -define png:compression-filter=4 -define png:compression-level=9 'PNG32:" + path +
-              ".tmp' && mv '" + path + ".tmp' '" + path + "'";
+        WriteColourAndAlpha(base);
+        cmd = "pnmtopng -paeth -compression=9 -force -alpha='" + base + ".pgm' '" + base + ".ppm' >'" + path +
+              ".tmp' && mv '" + path + ".tmp' '" + path + "'; rm -f '" + base + ".ppm' '" + base + ".pgm'";
     } else {
         cmd = "python3 '" VESKO_SOURCE_DIR "/imaging/formats/tla/gen_tla.py' --rgba '" + base + ".rgba' " + size + " '" +
               path + "' --strip-rows 64 --filters 7" + (kind == kProtected ? " --password abc" : "");

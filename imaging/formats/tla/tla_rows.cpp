@@ -10,18 +10,29 @@ namespace {
 uint32_t Le16(const BYTE* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8); }
 uint32_t Le32(const BYTE* p) { return Le16(p) | (Le16(p + 2) << 16); }
 
-// The pixel distance as a constant, so that the loops unroll per depth.
+// The loops below carry the previous pixel in registers (D, the pixel
+// distance, is a constant), so that a row costs no reload of what it just
+// stored.
 template <uint32_t D>
 void PaethRows(BYTE* rows, size_t rowBytes, uint32_t count)
 {
     for (uint32_t y = 1; y < count; ++y) {
         BYTE* row = rows + y * rowBytes;
         const BYTE* up = row - rowBytes;
-        for (size_t i = D; i < rowBytes; ++i) {
-            const int a = row[i - D], b = up[i], c = up[i - D];
-            const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
-            const int p = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-            row[i] = BYTE(row[i] + p);
+        int a[D], c[D];
+        for (uint32_t k = 0; k < D; ++k) {
+            a[k] = row[k];
+            c[k] = up[k];
+        }
+        for (size_t i = D; i < rowBytes; i += D) {
+            for (uint32_t k = 0; k < D; ++k) {
+                const int b = up[i + k];
+                const int pa = std::abs(b - c[k]), pb = std::abs(a[k] - c[k]), pc = std::abs(a[k] + b - 2 * c[k]);
+                const int p = pa <= pb && pa <= pc ? a[k] : pb <= pc ? b : c[k];
+                a[k] = BYTE(row[i + k] + p);
+                row[i + k] = BYTE(a[k]);
+                c[k] = b;
+            }
         }
     }
 }
@@ -31,8 +42,40 @@ void SubRows(BYTE* rows, size_t rowBytes, uint32_t count)
 {
     for (uint32_t y = 0; y < count; ++y) {
         BYTE* row = rows + y * rowBytes;
-        for (size_t i = D; i < rowBytes; ++i)
-            row[i] = BYTE(row[i] + row[i - D]);
+        BYTE a[D];
+        for (uint32_t k = 0; k < D; ++k)
+            a[k] = row[k];
+        for (size_t i = D; i < rowBytes; i += D) {
+            for (uint32_t k = 0; k < D; ++k) {
+                a[k] = BYTE(row[i + k] + a[k]);
+                row[i + k] = a[k];
+            }
+        }
+    }
+}
+
+// Eight byte-wise sums modulo 256 in one word.
+inline uint64_t AddBytes(uint64_t x, uint64_t y)
+{
+    const uint64_t high = 0x8080808080808080ull;
+    return ((x & ~high) + (y & ~high)) ^ ((x ^ y) & high);
+}
+
+void UpRows(BYTE* rows, size_t rowBytes, uint32_t count)
+{
+    for (uint32_t y = 1; y < count; ++y) {
+        BYTE* row = rows + y * rowBytes;
+        const BYTE* up = row - rowBytes;
+        size_t i = 0;
+        for (; i + 8 <= rowBytes; i += 8) {
+            uint64_t x, u;
+            std::memcpy(&x, row + i, 8);
+            std::memcpy(&u, up + i, 8);
+            x = AddBytes(x, u);
+            std::memcpy(row + i, &x, 8);
+        }
+        for (; i < rowBytes; ++i)
+            row[i] = BYTE(row[i] + up[i]);
     }
 }
 
@@ -41,14 +84,8 @@ void UnfilterRows(BYTE* rows, size_t rowBytes, uint32_t count, uint32_t flags)
 {
     if (flags & kTlaFilterPaeth)
         PaethRows<D>(rows, rowBytes, count);
-    if ((flags & kTlaFilterUp) && count >= 2) {
-        for (uint32_t y = 1; y < count; ++y) {
-            BYTE* row = rows + y * rowBytes;
-            const BYTE* up = row - rowBytes;
-            for (size_t i = 0; i < rowBytes; ++i)
-                row[i] = BYTE(row[i] + up[i]);
-        }
-    }
+    if (flags & kTlaFilterUp)
+        UpRows(rows, rowBytes, count);
     if (flags & kTlaFilterSub)
         SubRows<D>(rows, rowBytes, count);
 }
