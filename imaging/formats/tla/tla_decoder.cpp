@@ -53,12 +53,23 @@ int32_t CISTLADecoder::ReadDeciphered(BYTE* destination, uint32_t count)
     return kTlaOk;
 }
 
-int32_t CISTLADecoder::ReadChunk(uint32_t length, uint16_t type, BYTE* destination)
+int32_t CISTLADecoder::ReadChunkHead(uint16_t type, uint32_t* length)
 {
     BYTE head[7];
     if (int32_t r = ReadDeciphered(head, sizeof head))
         return r;
-    if (Le16(head + 1) != type || Le32(head + 3) != length)
+    if (Le16(head + 1) != type)
+        return kTlaBad;
+    *length = Le32(head + 3);
+    return kTlaOk;
+}
+
+int32_t CISTLADecoder::ReadChunk(uint32_t length, uint16_t type, BYTE* destination)
+{
+    uint32_t stored = 0;
+    if (int32_t r = ReadChunkHead(type, &stored))
+        return r;
+    if (stored != length)
         return kTlaBad;
     return ReadDeciphered(destination, length);
 }
@@ -84,12 +95,9 @@ int32_t CISTLADecoder::ReadHeader()
     if (m_bytesPerPixel == 1 && m_entries > 256)
         return kTlaBad;
 
-    BYTE head[7];
-    if (int32_t r = ReadDeciphered(head, sizeof head))
+    uint32_t length = 0;
+    if (int32_t r = ReadChunkHead(kTlaChunkPalette, &length))
         return r;
-    if (Le16(head + 1) != kTlaChunkPalette)
-        return kTlaBad;
-    uint32_t length = Le32(head + 3);
     if (m_bytesPerPixel == 1) {
         const uint32_t table = m_entries * 4;
         if (length < table)
@@ -106,6 +114,7 @@ int32_t CISTLADecoder::ReadHeader()
         return r;
     m_items.clear();
     for (uint32_t i = 0, n = Le16(count); i < n; ++i) {
+        BYTE head[7];
         if (int32_t r = ReadDeciphered(head, sizeof head))
             return r;
         const uint32_t bytes = Le32(head + 3);
@@ -137,12 +146,10 @@ int32_t CISTLADecoder::SkipCompression()
 {
     if (m_stream.left(m_stream.user) == 0)
         return kTlaOk;
-    BYTE head[7];
-    if (int32_t r = ReadDeciphered(head, sizeof head))
+    uint32_t length = 0;
+    if (int32_t r = ReadChunkHead(kTlaChunkCompression, &length))
         return r;
-    if (Le16(head + 1) != kTlaChunkCompression)
-        return kTlaBad;
-    return Skip(Le32(head + 3));
+    return Skip(length);
 }
 
 int32_t CISTLADecoder::StartStrips()

@@ -55,6 +55,8 @@ public:
     int32_t ReadMagic();
     // The key is the hash of the text; none for NULL or "".
     void SetPassword(const char* text);
+    // The 7-byte head of a chunk that must be of type `type`.
+    int32_t ReadChunkHead(uint16_t type, uint32_t* length);
     // A chunk of exactly `length` bytes of type `type` into `destination`.
     int32_t ReadChunk(uint32_t length, uint16_t type, BYTE* destination);
     // `count` bytes (skipped when `destination` is null), each read deciphered

@@ -75,18 +75,28 @@ void CISSapphire::HashFinal(BYTE* hash, uint32_t length)
         hash[i] = Encipher(0);
 }
 
+namespace {
+
+// One byte's move of the cards and indices, and its keystream byte. Works on
+// the caller's copies, so that a loop over many bytes keeps them in registers.
+inline BYTE Advance(BYTE* c, BYTE& rotor, BYTE& ratchet, BYTE& avalanche, BYTE lastPlain, BYTE lastCipher)
+{
+    ratchet = BYTE(ratchet + c[rotor]);
+    rotor = BYTE(rotor + 1);
+    const BYTE t = c[lastCipher];
+    c[lastCipher] = c[ratchet];
+    c[ratchet] = c[lastPlain];
+    c[lastPlain] = c[rotor];
+    c[rotor] = t;
+    avalanche = BYTE(avalanche + c[t]);
+    return BYTE(c[BYTE(c[ratchet] + c[rotor])] ^ c[c[BYTE(c[lastPlain] + c[lastCipher] + c[avalanche])]]);
+}
+
+}  // namespace
+
 BYTE CISSapphire::Step()
 {
-    BYTE* c = m_cards;
-    m_ratchet = BYTE(m_ratchet + c[m_rotor]);
-    m_rotor = BYTE(m_rotor + 1);
-    const BYTE t = c[m_lastCipher];
-    c[m_lastCipher] = c[m_ratchet];
-    c[m_ratchet] = c[m_lastPlain];
-    c[m_lastPlain] = c[m_rotor];
-    c[m_rotor] = t;
-    m_avalanche = BYTE(m_avalanche + c[t]);
-    return BYTE(c[BYTE(c[m_ratchet] + c[m_rotor])] ^ c[c[BYTE(c[m_lastPlain] + c[m_lastCipher] + c[m_avalanche])]]);
+    return Advance(m_cards, m_rotor, m_ratchet, m_avalanche, m_lastPlain, m_lastCipher);
 }
 
 BYTE CISSapphire::Encipher(BYTE plain)
@@ -107,20 +117,10 @@ BYTE CISSapphire::Decipher(BYTE cipher)
 
 void CISSapphire::Decipher(BYTE* data, size_t count)
 {
-    // The state in locals: this runs over every compressed byte of a file.
-    BYTE* c = m_cards;
     BYTE rotor = m_rotor, ratchet = m_ratchet, avalanche = m_avalanche;
     BYTE lastPlain = m_lastPlain, lastCipher = m_lastCipher;
     for (size_t i = 0; i < count; ++i) {
-        ratchet = BYTE(ratchet + c[rotor]);
-        rotor = BYTE(rotor + 1);
-        const BYTE t = c[lastCipher];
-        c[lastCipher] = c[ratchet];
-        c[ratchet] = c[lastPlain];
-        c[lastPlain] = c[rotor];
-        c[rotor] = t;
-        avalanche = BYTE(avalanche + c[t]);
-        const BYTE k = BYTE(c[BYTE(c[ratchet] + c[rotor])] ^ c[c[BYTE(c[lastPlain] + c[lastCipher] + c[avalanche])]]);
+        const BYTE k = Advance(m_cards, rotor, ratchet, avalanche, lastPlain, lastCipher);
         lastCipher = data[i];
         lastPlain = BYTE(lastCipher ^ k);
         data[i] = lastPlain;
