@@ -31,17 +31,19 @@ TEST_P(TlaRefused, NoBufferAndTheCode)
     const Refusal& c = GetParam();
     for (const char* suffix : {"_plain", "_abc"}) {
         const std::string name = std::string(c.base) + suffix + ".tla";
-        const Bytes file = tlat::Fixture(name);
-        for (uint32_t bytes : {1u, 3u, 4u}) {
-            for (uint32_t flags : {0u, uint32_t(IS5_DIB)}) {
-                const tlat::Result r = tlat::Read(file, "abc", bytes, flags);
-                EXPECT_FALSE(r.made) << name << " " << bytes << " " << flags;
-                EXPECT_EQ(c.status, r.status) << name << " " << bytes << " " << flags;
+        for (tlat::Source source : {tlat::Source::kMemory, tlat::Source::kFile}) {
+            const std::string what = name + " from " + tlat::Name(source);
+            for (uint32_t bytes : {1u, 3u, 4u}) {
+                for (uint32_t flags : {0u, uint32_t(IS5_DIB)}) {
+                    const tlat::Result r = tlat::ReadFixture(name, source, "abc", bytes, flags);
+                    EXPECT_FALSE(r.made) << what << " " << bytes << " " << flags;
+                    EXPECT_EQ(c.status, r.status) << what << " " << bytes << " " << flags;
+                }
             }
+            const tlat::Dims d = tlat::FixtureDims(name, source, "abc");
+            EXPECT_FALSE(d.ok) << what;
+            EXPECT_EQ(c.status, d.status) << what;
         }
-        const tlat::Dims d = tlat::GetDims(file, "abc");
-        EXPECT_FALSE(d.ok) << name;
-        EXPECT_EQ(c.status, d.status) << name;
     }
 }
 
@@ -101,16 +103,18 @@ TEST_P(TlaPartial, TheBufferWithTheEarlierStrips)
     for (const char* suffix : {"_plain", "_abc"}) {
         const std::string base = std::string(c.base) + suffix;
         const tlat::Expected e = tlat::LoadExpected(base, 37, 23, c.bytesPerPixel);
-        const Bytes file = tlat::Fixture(base + ".tla");
-        const tlat::Result r = tlat::Read(file, "abc", 4);
-        ASSERT_TRUE(r.made) << base;
-        EXPECT_EQ(c.status, r.status) << base;
-        EXPECT_TRUE(e.rgba == r.data) << base << ": " << tlat::FirstDifference(e.rgba, r.data);
-        const tlat::Result dib = tlat::Read(file, "abc", 3, IS5_DIB);
-        ASSERT_TRUE(dib.made) << base;
-        EXPECT_EQ(c.status, dib.status) << base;
-        const Bytes want = tlat::DibOf(e);
-        EXPECT_TRUE(want == dib.data) << base << ": " << tlat::FirstDifference(want, dib.data);
+        for (tlat::Source source : {tlat::Source::kMemory, tlat::Source::kFile}) {
+            const std::string what = base + " from " + tlat::Name(source);
+            const tlat::Result r = tlat::ReadFixture(base + ".tla", source, "abc", 4);
+            ASSERT_TRUE(r.made) << what;
+            EXPECT_EQ(c.status, r.status) << what;
+            EXPECT_TRUE(e.rgba == r.data) << what << ": " << tlat::FirstDifference(e.rgba, r.data);
+            const tlat::Result dib = tlat::ReadFixture(base + ".tla", source, "abc", 3, IS5_DIB);
+            ASSERT_TRUE(dib.made) << what;
+            EXPECT_EQ(c.status, dib.status) << what;
+            const Bytes want = tlat::DibOf(e);
+            EXPECT_TRUE(want == dib.data) << what << ": " << tlat::FirstDifference(want, dib.data);
+        }
     }
 }
 

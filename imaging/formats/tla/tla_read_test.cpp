@@ -99,30 +99,36 @@ INSTANTIATE_TEST_SUITE_P(Files, TlaRoundTrip, ::testing::ValuesIn(RoundTrips()),
 
 // --- Passwords
 
+const Source kSources[] = {Source::kMemory, Source::kFile};
+
 TEST(TlaPassword, APlainFileIgnoresAnyPassword)
 {
-    const Bytes file = tlat::Fixture("rt_37x23_b3_f7_plain.tla");
-    const tlat::Result without = tlat::Read(file, nullptr, 3);
-    for (const char* password : {"x", "", "abc"}) {
-        const tlat::Result with = tlat::Read(file, password, 3);
-        EXPECT_EQ(0, with.status) << password;
-        EXPECT_TRUE(with.data == without.data) << password;
+    const char kName[] = "rt_37x23_b3_f7_plain.tla";
+    for (Source source : kSources) {
+        const tlat::Result without = tlat::ReadFixture(kName, source, nullptr, 3);
+        for (const char* password : {"x", "", "abc"}) {
+            const tlat::Result with = tlat::ReadFixture(kName, source, password, 3);
+            EXPECT_EQ(0, with.status) << password << " " << tlat::Name(source);
+            EXPECT_TRUE(with.data == without.data) << password << " " << tlat::Name(source);
+        }
     }
 }
 
 TEST(TlaPassword, AProtectedFileWithoutTheRightPasswordIsRefused)
 {
-    const Bytes file = tlat::Fixture("rt_37x23_b3_f7_abc.tla");
-    for (const char* password : {static_cast<const char*>(nullptr), "", "abd", "ab", "abcd"}) {
-        const std::string label = password ? password : "NULL";
-        for (uint32_t flags : {0u, uint32_t(IS5_DIB)}) {
-            const tlat::Result r = tlat::Read(file, password, 3, flags);
-            EXPECT_FALSE(r.made) << label << " flags " << flags;
-            EXPECT_EQ(52, r.status) << label << " flags " << flags;
+    const char kName[] = "rt_37x23_b3_f7_abc.tla";
+    for (Source source : kSources) {
+        for (const char* password : {static_cast<const char*>(nullptr), "", "abd", "ab", "abcd"}) {
+            const std::string label = std::string(password ? password : "NULL") + " " + tlat::Name(source);
+            for (uint32_t flags : {0u, uint32_t(IS5_DIB)}) {
+                const tlat::Result r = tlat::ReadFixture(kName, source, password, 3, flags);
+                EXPECT_FALSE(r.made) << label << " flags " << flags;
+                EXPECT_EQ(52, r.status) << label << " flags " << flags;
+            }
+            const tlat::Dims d = tlat::FixtureDims(kName, source, password);
+            EXPECT_FALSE(d.ok) << label;
+            EXPECT_EQ(52, d.status) << label;
         }
-        const tlat::Dims d = tlat::GetDims(file, password);
-        EXPECT_FALSE(d.ok) << label;
-        EXPECT_EQ(52, d.status) << label;
     }
 }
 
@@ -131,9 +137,11 @@ TEST(TlaPassword, AProtectedFileWithoutTheRightPasswordIsRefused)
 TEST(TlaPalette, AChunkShorterThanTheEntriesIsRefused)
 {
     for (const char* name : {"short_palette_plain.tla", "short_palette_abc.tla"}) {
-        const tlat::Result r = tlat::Read(tlat::Fixture(name), "abc", 1);
-        EXPECT_FALSE(r.made) << name;
-        EXPECT_EQ(52, r.status) << name;
+        for (Source source : kSources) {
+            const tlat::Result r = tlat::ReadFixture(name, source, "abc", 1);
+            EXPECT_FALSE(r.made) << name << " " << tlat::Name(source);
+            EXPECT_EQ(52, r.status) << name << " " << tlat::Name(source);
+        }
     }
 }
 
@@ -141,13 +149,16 @@ TEST(TlaPalette, ALongerChunkHasItsTailSkipped)
 {
     for (const char* base : {"long_palette_plain", "long_palette_abc"}) {
         const tlat::Expected e = tlat::LoadExpected(base, 37, 23, 1);
-        const Bytes file = tlat::Fixture(std::string(base) + ".tla");
-        const tlat::Result raw = tlat::Read(file, "abc", 1);
-        EXPECT_EQ(0, raw.status) << base;
-        EXPECT_TRUE(e.idx == raw.data) << base;
-        EXPECT_EQ(0, std::memcmp(e.pal.data(), raw.palette, 1024)) << base;
-        const tlat::Result rgba = tlat::Read(file, "abc", 4);
-        EXPECT_TRUE(e.rgba == rgba.data) << base << ": " << tlat::FirstDifference(e.rgba, rgba.data);
+        const std::string name = std::string(base) + ".tla";
+        for (Source source : kSources) {
+            SCOPED_TRACE(name + " " + tlat::Name(source));
+            const tlat::Result raw = tlat::ReadFixture(name, source, "abc", 1);
+            EXPECT_EQ(0, raw.status);
+            EXPECT_TRUE(e.idx == raw.data);
+            EXPECT_EQ(0, std::memcmp(e.pal.data(), raw.palette, 1024));
+            const tlat::Result rgba = tlat::ReadFixture(name, source, "abc", 4);
+            EXPECT_TRUE(e.rgba == rgba.data) << tlat::FirstDifference(e.rgba, rgba.data);
+        }
     }
 }
 
@@ -173,25 +184,30 @@ TEST(TlaWords, FieldsExpandByEightAndBit15GivesAlpha)
 {
     // The file holds 0x7FFF, 0xFFFF.
     for (const char* name : {"words_plain.tla", "words_abc.tla"}) {
-        const Bytes file = tlat::Fixture(name);
-        const tlat::Result rgb = tlat::Read(file, "abc", 3);
-        EXPECT_EQ(0, rgb.status);
-        EXPECT_EQ((Bytes{248, 248, 248, 248, 248, 248}), rgb.data) << name;
-        const tlat::Result rgba = tlat::Read(file, "abc", 4);
-        EXPECT_EQ((Bytes{248, 248, 248, 0, 248, 248, 248, 255}), rgba.data) << name;
-        const tlat::Result dib = tlat::Read(file, "abc", 3, IS5_DIB);
-        ASSERT_EQ(48u, dib.data.size()) << name;
-        EXPECT_EQ(32, dib.data[14]) << name;  // bit count
-        EXPECT_EQ((Bytes{248, 248, 248, 0, 248, 248, 248, 255}), Bytes(dib.data.begin() + 40, dib.data.end()));
+        for (Source source : kSources) {
+            SCOPED_TRACE(std::string(name) + " " + tlat::Name(source));
+            const tlat::Result rgb = tlat::ReadFixture(name, source, "abc", 3);
+            EXPECT_EQ(0, rgb.status);
+            EXPECT_EQ((Bytes{248, 248, 248, 248, 248, 248}), rgb.data);
+            const tlat::Result rgba = tlat::ReadFixture(name, source, "abc", 4);
+            EXPECT_EQ((Bytes{248, 248, 248, 0, 248, 248, 248, 255}), rgba.data);
+            // A 32-bit DIB: one row of B, G, R, A.
+            const tlat::Result dib = tlat::ReadFixture(name, source, "abc", 3, IS5_DIB);
+            ASSERT_EQ(48u, dib.data.size());
+            EXPECT_EQ(32, dib.data[14]);
+            EXPECT_EQ((Bytes{248, 248, 248, 0, 248, 248, 248, 255}), Bytes(dib.data.begin() + 40, dib.data.end()));
+        }
     }
 }
 
 TEST(TlaDepth, RawReadsOfDeeperFilesAreRefused)
 {
     for (const char* name : {"rt_37x23_b2_f0_plain.tla", "rt_37x23_b3_f0_plain.tla", "rt_37x23_b4_f7_abc.tla"}) {
-        const tlat::Result r = tlat::Read(tlat::Fixture(name), "abc", 1);
-        EXPECT_FALSE(r.made) << name;
-        EXPECT_EQ(5, r.status) << name;
+        for (Source source : kSources) {
+            const tlat::Result r = tlat::ReadFixture(name, source, "abc", 1);
+            EXPECT_FALSE(r.made) << name << " " << tlat::Name(source);
+            EXPECT_EQ(5, r.status) << name << " " << tlat::Name(source);
+        }
     }
     for (uint32_t bytes : {0u, 2u, 5u, 24u}) {
         const tlat::Result r = tlat::Read(tlat::Fixture("rt_37x23_b3_f0_plain.tla"), nullptr, bytes);
@@ -206,18 +222,20 @@ TEST(TlaMetadata, ItemsBecomeTagsInFileOrderAfterReadsAndDims)
 {
     const std::vector<std::string> items = {"a", "bc", ""};
     for (const char* name : {"items_plain.tla", "items_abc.tla"}) {
-        const Bytes file = tlat::Fixture(name);
-        const tlat::Result r = tlat::Read(file, "abc", 3);
-        EXPECT_EQ(0, r.status) << name;
-        EXPECT_EQ(items, tlat::Tags()) << name;
-        // A file without items empties the list, by a dims call as well.
-        tlat::GetDims(tlat::Fixture("rt_1x1_b3_f0_plain.tla"), nullptr);
-        EXPECT_TRUE(tlat::Tags().empty()) << name;
-        const tlat::Dims d = tlat::GetDims(file, "abc");
-        EXPECT_TRUE(d.ok) << name;
-        EXPECT_EQ(items, tlat::Tags()) << name;
-        tlat::Read(tlat::Fixture("rt_1x1_b3_f0_plain.tla"), nullptr, 4);
-        EXPECT_TRUE(tlat::Tags().empty()) << name;
+        for (Source source : kSources) {
+            SCOPED_TRACE(std::string(name) + " " + tlat::Name(source));
+            const tlat::Result r = tlat::ReadFixture(name, source, "abc", 3);
+            EXPECT_EQ(0, r.status);
+            EXPECT_EQ(items, tlat::Tags());
+            // A file without items empties the list, by a dims call as well.
+            tlat::FixtureDims("rt_1x1_b3_f0_plain.tla", source, nullptr);
+            EXPECT_TRUE(tlat::Tags().empty());
+            const tlat::Dims d = tlat::FixtureDims(name, source, "abc");
+            EXPECT_TRUE(d.ok);
+            EXPECT_EQ(items, tlat::Tags());
+            tlat::ReadFixture("rt_1x1_b3_f0_plain.tla", source, nullptr, 4);
+            EXPECT_TRUE(tlat::Tags().empty());
+        }
     }
 }
 
@@ -254,20 +272,22 @@ TEST_P(TlaStrips, RowsThatCameAreDeliveredWithTheStatus)
         const std::string base = std::string(c.base) + suffix;
         SCOPED_TRACE(base);
         const tlat::Expected e = tlat::LoadExpected(base, 37, 23, c.bytesPerPixel);
-        const Bytes file = tlat::Fixture(base + ".tla");
-        for (uint32_t bytes : {1u, 3u, 4u}) {
-            if (bytes == 1 && c.bytesPerPixel != 1)
-                continue;
-            const tlat::Result r = tlat::Read(file, "abc", bytes);
-            ASSERT_TRUE(r.made) << bytes;
-            EXPECT_EQ(c.status, r.status) << bytes;
-            const Bytes& want = bytes == 1 ? e.idx : bytes == 3 ? e.rgb : e.rgba;
-            EXPECT_TRUE(want == r.data) << bytes << ": " << tlat::FirstDifference(want, r.data);
+        for (Source source : {Source::kMemory, Source::kFile}) {
+            SCOPED_TRACE(tlat::Name(source));
+            for (uint32_t bytes : {1u, 3u, 4u}) {
+                if (bytes == 1 && c.bytesPerPixel != 1)
+                    continue;
+                const tlat::Result r = tlat::ReadFixture(base + ".tla", source, "abc", bytes);
+                ASSERT_TRUE(r.made) << bytes;
+                EXPECT_EQ(c.status, r.status) << bytes;
+                const Bytes& want = bytes == 1 ? e.idx : bytes == 3 ? e.rgb : e.rgba;
+                EXPECT_TRUE(want == r.data) << bytes << ": " << tlat::FirstDifference(want, r.data);
+            }
+            const tlat::Result dib = tlat::ReadFixture(base + ".tla", source, "abc", 3, IS5_DIB);
+            EXPECT_EQ(c.status, dib.status);
+            const Bytes want = tlat::DibOf(e);
+            EXPECT_TRUE(want == dib.data) << tlat::FirstDifference(want, dib.data);
         }
-        const tlat::Result dib = tlat::Read(file, "abc", 3, IS5_DIB);
-        EXPECT_EQ(c.status, dib.status);
-        const Bytes want = tlat::DibOf(e);
-        EXPECT_TRUE(want == dib.data) << tlat::FirstDifference(want, dib.data);
     }
 }
 

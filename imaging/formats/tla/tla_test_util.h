@@ -101,20 +101,42 @@ inline Result Read(const Bytes& file, const char* password, uint32_t bytes, uint
     return r;
 }
 
+// A fixture read from memory or straight from its file.
+inline Result ReadFixture(const std::string& name, Source kind, const char* password, uint32_t bytes,
+                          uint32_t flags = 0)
+{
+    const Bytes file = kind == Source::kMemory ? Fixture(name) : Bytes();
+    HISSRC source = Open(file, vt::FixturePath("tla/" + name), kind);
+    EXPECT_NE(nullptr, source) << name;
+    Result r = ReadSource(source, password, bytes, flags);
+    is5_CloseSource(source);
+    return r;
+}
+
 struct Dims {
     BOOL ok = FALSE;
     int32_t status = -1;
     uint32_t width = 0, height = 0, bits = 0;
 };
 
-inline Dims GetDims(const Bytes& file, const char* password)
+inline Dims DimsOf(HISSRC source, const char* password)
 {
     Dims d;
-    HISSRC source = Open(file, "", Source::kMemory);
     d.ok = is5_GetTLADims_(source, &d.width, &d.height, &d.bits, password, 0);
     d.status = ISGetLastError();
     is5_CloseSource(source);
     return d;
+}
+
+inline Dims GetDims(const Bytes& file, const char* password)
+{
+    return DimsOf(Open(file, "", Source::kMemory), password);
+}
+
+inline Dims FixtureDims(const std::string& name, Source kind, const char* password)
+{
+    const Bytes file = kind == Source::kMemory ? Fixture(name) : Bytes();
+    return DimsOf(Open(file, vt::FixturePath("tla/" + name), kind), password);
 }
 
 // Rows of `bytes` a pixel as is5_ReadTLA lays them out, padded to 4 bytes
