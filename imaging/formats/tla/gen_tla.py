@@ -182,8 +182,9 @@ class Writer:
         self.fault = fault
         self.delivered = []  # per picture row: the stored bytes a reader hands on, or None
 
-    def chunk(self, kind, payload, enciphered_payload=True, length=None):
-        head = struct.pack("<BHI", (kind * 7 + len(payload)) & 255, kind, len(payload) if length is None else length)
+    def chunk(self, kind, payload, enciphered_payload=True):
+        # Byte 0 of a head is ignored by readers: it varies here.
+        head = struct.pack("<BHI", (kind * 7 + len(payload)) & 255, kind, len(payload))
         return self.seal(head) + (self.seal(payload) if enciphered_payload else payload)
 
     def seal(self, data):
