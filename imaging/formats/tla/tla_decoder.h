@@ -103,5 +103,6 @@ private:
     ISArray<BYTE> m_compressed;
     ISArray<BYTE> m_strip;
     uint32_t m_rowsLeft = 0;
-    uint32_t m_stripRows = 0;
+    uint32_t m_stripRows = 0;  // of the current strip, those the picture needs
+    uint32_t m_rowsOut = 0;    // rows of the picture handed out
 };

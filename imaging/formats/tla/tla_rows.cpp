@@ -135,12 +135,14 @@ int32_t CISTLADecoder::ReadStrip()
     uint32_t produced = 0;
     const bool ended = m_inflater->Inflate(compressed, size, m_strip.GetData(), static_cast<uint32_t>(stripBytes),
                                            &produced);
+    // Only the rows the picture still needs are handed out, so only they are
+    // unfiltered: a row depends on none below it.
+    m_stripRows = rows < m_height - m_rowsOut ? rows : m_height - m_rowsOut;
+    m_rowsLeft = m_stripRows;
     // What inflate did not produce reads as zero, never as an earlier strip.
-    const uint64_t used = stripBytes - 1;
+    const uint64_t used = m_stripRows * rowBytes;
     if (produced < used)
         std::memset(m_strip.GetData() + produced, 0, static_cast<size_t>(used - produced));
-    m_stripRows = rows;
-    m_rowsLeft = rows;
     // A damaged stream's rows are handed on as they came, unfiltered.
     if (ended)
         Unfilter(flags);
@@ -196,7 +198,7 @@ void CISTLADecoder::ConvertRow(const BYTE* row, BYTE* out) const
 
 int32_t CISTLADecoder::NextRow(BYTE* destination)
 {
-    if (!m_inflater)
+    if (!m_inflater || m_rowsOut >= m_height)
         return kTlaNoStrips;
     if (m_format == 1 && m_bytesPerPixel != 1)
         return kTlaRawDepth;
@@ -207,5 +209,6 @@ int32_t CISTLADecoder::NextRow(BYTE* destination)
     const size_t rowBytes = size_t(m_width) * m_bytesPerPixel;
     ConvertRow(m_strip.GetData() + (m_stripRows - m_rowsLeft) * rowBytes, destination);
     --m_rowsLeft;
+    ++m_rowsOut;
     return kTlaOk;
 }
