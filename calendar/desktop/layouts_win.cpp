@@ -262,16 +262,20 @@ void MeasureDayStrip(LayoutContext* c, int* width, int* height)
     int spw, unused;
     Measure("       ", &c->font, 0, 0, 100, 100, &spw, &unused);
     for (;;) {
+        // Stops at the smallest height and accepts the overflow there.
+        const bool canShrink = CanShrinkFont(c->font.lfHeight);
         int sum = 0, lh = 0;
-        for (int day = 1; day <= days; day++) {
+        bool tooWide = false;
+        for (int day = 1; day <= days && !tooWide; day++) {
             char text[16];
             snprintf(text, sizeof(text), " %d ", day);
             int w;
             Measure(text, &c->font, 0, 0, 100, 100, &w, &lh);
             sum += w;
+            // The days still to come only widen the strip: the height steps anyway.
+            tooWide = canShrink && sum + spw > c->screenWidth;
         }
-        // Stops at the smallest height and accepts the overflow there.
-        if (sum + spw > c->screenWidth && CanShrinkFont(c->font.lfHeight)) {
+        if (tooWide) {
             c->font.lfHeight = StepFontHeight(c->font.lfHeight);
             Measure("       ", &c->font, 0, 0, 100, 100, &spw, &unused);
             continue;

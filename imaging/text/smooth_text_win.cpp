@@ -4,8 +4,8 @@
 
 #include "../core/frame.h"
 #include "../overlay/overlay.h"
-#include "../resize/resize.h"
 #include "text.h"
+#include "text_coverage.h"
 
 int32_t ISDrawSmoothTextMono(BYTE* pixels, uint32_t width, uint32_t height, uint32_t stride, const void* text,
                              const LOGFONTA* font, uint32_t factor, const RECT* box, uint32_t format, uint32_t flags,
@@ -29,7 +29,6 @@ int32_t ISDrawSmoothTextMono(BYTE* pixels, uint32_t width, uint32_t height, uint
         return status;
     const int64_t maskWidth = boxWidth * k + 2 * k * space;
     const int64_t maskHeight = boxHeight * k;
-    const int64_t smallWidth = boxWidth + 2 * int64_t(space);
     if (maskWidth > INT32_MAX || maskHeight > INT32_MAX || uint64_t(maskWidth) * uint64_t(maskHeight) > kISMaxAlloc ||
         (uint64_t(maskWidth) + 7) / 8 * uint64_t(maskHeight) > kISMaxAlloc)
         return 1;
@@ -47,39 +46,34 @@ int32_t ISDrawSmoothTextMono(BYTE* pixels, uint32_t width, uint32_t height, uint
     if (status)
         return status;
 
-    // Coverage: trunc(255 x the thread's opacity factor) where the text is.
+    // Coverage: trunc(255 x the thread's opacity factor) where the text is,
+    // decimated by k. Outside the blocks that hold ink it is 0, which the
+    // blend leaves as it is, so only those blocks are shrunk and blended.
     const ISThreadState* state = ISGetThreadState();
     const double opacity = state ? state->textOpacity : 1.0;
     const double scaledOn = 255.0 * opacity;
     const BYTE on = scaledOn >= 255.0 ? 255 : scaledOn > 0.0 ? static_cast<BYTE>(scaledOn) : 0;
-    ISArray<BYTE> coverage;
-    if (!coverage.Resize(static_cast<int32_t>(maskWidth * maskHeight)))
-        return 1;
+    // The decimation's 32-bit block sums limit the factor.
+    if (uint64_t(k) * uint64_t(k) > 4294967295u / 255)
+        return 5;
     const size_t bitRow = (size_t(maskWidth) + 7) / 8;
-    for (int64_t y = 0; y < maskHeight; ++y) {
-        const BYTE* src = bits.GetData() + size_t(y) * bitRow;
-        BYTE* dst = coverage.GetData() + size_t(y) * size_t(maskWidth);
-        for (int64_t x = 0; x < maskWidth; ++x)
-            dst[x] = (src[x >> 3] & (0x80 >> (x & 7))) ? on : 0;
-    }
-    bits.Clear();
-
-    ISArray<BYTE> small;
-    if (!small.Resize(static_cast<int32_t>(smallWidth * boxHeight)))
-        return 1;
-    if (!ISResize8(&status, coverage.GetData(), int32_t(maskWidth), int32_t(maskHeight), small.GetData(), 1,
-                   int32_t(smallWidth), int32_t(boxHeight), int32_t(maskWidth), int32_t(smallWidth), 14, 14))
-        return status ? status : 5;
-    coverage.Clear();
-
-    // Bottom-up images count the box's top from the bottom.
-    const int64_t top = bottomUp ? int64_t(height) - boxHeight - box->top : box->top;
-    const int64_t left = int64_t(box->left) - space;
-    if (top < INT32_MIN || top > INT32_MAX || left < INT32_MIN)
+    ISMaskBlocks ink;
+    if (!ISFindInkBlocks(bits.GetData(), bitRow, int32_t(maskWidth), int32_t(maskHeight), int32_t(k), &ink))
         return 0;
-    if (!ISBlendMask8(pixels, int32_t(width), int32_t(height), 3, int32_t(stride), small.GetData(),
-                      int32_t(smallWidth), int32_t(boxHeight), int32_t(smallWidth), colour, int32_t(left),
-                      int32_t(top), 0, &status))
+    const int32_t inkWidth = ink.right - ink.left;
+    const int32_t inkHeight = ink.bottom - ink.top;
+    ISArray<BYTE> small;
+    if (!small.Resize(static_cast<int32_t>(int64_t(inkWidth) * inkHeight)))
+        return 1;
+    ISShrinkTextMask(bits.GetData(), bitRow, int32_t(k), on, ink, small.GetData(), size_t(inkWidth));
+    bits.Clear();
+    // Bottom-up images count the box's top from the bottom.
+    const int64_t top = (bottomUp ? int64_t(height) - boxHeight - box->top : box->top) + ink.top;
+    const int64_t left = int64_t(box->left) - space + ink.left;
+    if (top < INT32_MIN || top > INT32_MAX || left < INT32_MIN || left > INT32_MAX)
+        return 0;
+    if (!ISBlendMask8(pixels, int32_t(width), int32_t(height), 3, int32_t(stride), small.GetData(), inkWidth,
+                      inkHeight, inkWidth, colour, int32_t(left), int32_t(top), 0, &status))
         return status ? status : 5;
     return status;
 }

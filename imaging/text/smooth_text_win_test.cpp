@@ -1,7 +1,8 @@
 // Smoothed text and text measuring with "Tahoma" (shipped with Wine), white
 // on black. Wine substitutes and rasterises fonts with FreeType, so the tests
-// check only what holds for any font: where pixels change and which coverage
-// levels appear.
+// check only what holds for any font: where pixels change, which coverage
+// levels appear, and that the drawing equals the library's steps taken one
+// after another over the whole box.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,8 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "imaging/convert/convert.h"
 #include "imaging/core/frame.h"
 #include "imaging/is5.h"
+#include "imaging/overlay/overlay.h"
+#include "imaging/resize/resize.h"
+#include "imaging/text/text.h"
 
 namespace {
 
@@ -219,5 +224,96 @@ TEST(TextLineSize, WideAndNarrowTextMeasureAlikeAndGrowWithTheFont)
     EXPECT_GT(w3, w1);
     EXPECT_GT(h3, h1);
 }
+
+// The library's steps one after another over the whole box: the mask, each
+// pixel 0 or trunc(255 x opacity), decimated by the factor (resize mode 14),
+// blended at (left - space, top) or the mirrored top.
+bool ReferenceDraw(std::vector<BYTE>* image, const char* text, const LOGFONTA& font, uint32_t k, const RECT& box,
+                   uint32_t format, uint32_t flags, COLORREF colour)
+{
+    int32_t space = 0;
+    if (ISTextExtent(text, font, box, format, flags, nullptr, &space))
+        return false;
+    const int32_t boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
+    const int32_t maskWidth = (boxWidth + 2 * space) * int32_t(k), maskHeight = boxHeight * int32_t(k);
+    LOGFONTA scaled = font;
+    scaled.lfHeight *= LONG(k);
+    const RECT maskBox = {LONG(k) * space, 0, LONG(k) * (space + boxWidth), maskHeight};
+    const bool bottomUp = (flags & 0x2) != 0;
+    ISArray<BYTE> bits;
+    if (ISDrawTextMask(text, scaled, maskBox, format, flags, maskWidth, maskHeight, bottomUp, &bits))
+        return false;
+    const double on = 255.0 * ISGetThreadState()->textOpacity;
+    std::vector<BYTE> coverage(size_t(maskWidth) * size_t(maskHeight));
+    const size_t rowBytes = (size_t(maskWidth) + 7) / 8;
+    CISImgUtil util;
+    for (int32_t y = 0; y < maskHeight; ++y)
+        if (!util.ISUnpackPixels(bits.GetData() + size_t(y) * rowBytes, uint32_t(maskWidth), 1, 1,
+                                 &coverage[size_t(y) * size_t(maskWidth)]))
+            return false;
+    for (BYTE& c : coverage)
+        c = c ? BYTE(on) : 0;
+    const int32_t smallWidth = boxWidth + 2 * space;
+    std::vector<BYTE> small(size_t(smallWidth) * size_t(boxHeight));
+    int32_t status = 0;
+    if (!ISResize8(&status, coverage.data(), maskWidth, maskHeight, small.data(), 1, smallWidth, boxHeight, maskWidth,
+                   smallWidth, IS5_RESIZE_DECIMATE, 14))
+        return false;
+    const int32_t top = bottomUp ? int32_t(kHeight) - boxHeight - box.top : box.top;
+    return ISBlendMask8(image->data(), kWidth, kHeight, 3, kStride, small.data(), smallWidth, boxHeight, smallWidth,
+                        colour, box.left - space, top, 0, &status) != 0;
+}
+
+struct ReferenceCase {
+    const char* name;
+    const char* text;
+    LONG height;
+    uint32_t factor;
+    RECT box;
+    uint32_t format;
+    uint32_t flags;
+    COLORREF colour;
+    double opacity;
+};
+
+void PrintTo(const ReferenceCase& c, std::ostream* os) { *os << c.name; }
+
+class SmoothTextSteps : public ::testing::TestWithParam<ReferenceCase> {};
+
+TEST_P(SmoothTextSteps, DrawsWhatTheLibrarysStepsGiveOverTheWholeBox)
+{
+    const ReferenceCase& c = GetParam();
+    // A background of every byte value, so that any blended pixel shows.
+    std::vector<BYTE> drawn(size_t(kStride) * kHeight);
+    for (size_t i = 0; i < drawn.size(); ++i)
+        drawn[i] = BYTE(i * 7 + i / kStride);
+    std::vector<BYTE> reference = drawn;
+    const std::vector<BYTE> background = drawn;
+    const LOGFONTA font = Tahoma(c.height);
+    ISGetThreadState()->textOpacity = c.opacity;
+    const BOOL ok = is5_DrawSmoothTextOnRGB2(drawn.data(), kWidth, kHeight, kStride, c.text, &font, c.factor, &c.box,
+                                             c.format, c.flags, c.colour);
+    const bool referenceOk = ReferenceDraw(&reference, c.text, font, c.factor, c.box, c.format, c.flags, c.colour);
+    ISGetThreadState()->textOpacity = 1.0;
+    ASSERT_TRUE(ok) << ISGetLastError();
+    ASSERT_TRUE(referenceOk);
+    EXPECT_NE(background, reference) << "the text shows";
+    for (size_t i = 0; i < drawn.size(); ++i)
+        ASSERT_EQ(reference[i], drawn[i]) << "byte " << i % kStride << " of row " << i / kStride;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SmoothTextSteps,
+    ::testing::Values(ReferenceCase{"factor_two", kText, -22, 2, kBox, kFormat, 0, 0x2040F0, 1.0},
+                      ReferenceCase{"factor_one", "Juli 1999", -17, 1, {3, 2, 157, 30}, 0, 0, 0xFFFFFF, 1.0},
+                      ReferenceCase{"factor_three_half_opacity", "Fr 13", -20, 3, {30, 10, 120, 40}, kFormat, 0,
+                                    0x00FF00, 0.5},
+                      ReferenceCase{"bottom_up", kText, -22, 2, {10, 3, 150, 33}, DT_CENTER, 0x2, 0x0000FF, 1.0},
+                      ReferenceCase{"two_lines", "Samstag\r\nEinheit", -16, 2, {0, 0, 160, 48}, 0, 0, 0x101010, 1.0},
+                      ReferenceCase{"cut_at_the_left_and_top", "Dezember", -30, 2, {-45, -12, 90, 25}, 0, 0,
+                                    0xFFFFFF, 1.0},
+                      ReferenceCase{"cut_at_the_right_and_bottom", "2026 Mo", -30, 2, {110, 30, 230, 70}, 0, 0x2,
+                                    0xF0F0F0, 1.0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

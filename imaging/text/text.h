@@ -25,7 +25,7 @@ int32_t ISTextExtent(const void* text, const LOGFONTA& font, const RECT& box, ui
 // The text drawn white on black into a (maskWidth x maskHeight) 1-bit mask
 // inside `box`, one row of (maskWidth + 7) / 8 bytes after another, the top
 // row first (bottomUp: the bottom row first). Returns the status: 0, 1, 10,
-// 18, 23 bitmap, 37, 90 brush, or what the DIB conversion reports.
+// 18, 23 bitmap, 37, 90 brush.
 int32_t ISDrawTextMask(const void* text, const LOGFONTA& font, const RECT& box, uint32_t format, uint32_t flags,
                        int32_t maskWidth, int32_t maskHeight, bool bottomUp, ISArray<BYTE>* mask);
 
