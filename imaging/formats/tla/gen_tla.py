@@ -182,9 +182,10 @@ class Writer:
         self.fault = fault
         self.delivered = []  # per picture row: the stored bytes a reader hands on, or None
 
-    def chunk(self, kind, payload, enciphered_payload=True):
+    def chunk(self, kind, payload, enciphered_payload=True, length=None):
         # Byte 0 of a head is ignored by readers: it varies here.
-        head = struct.pack("<BHI", (kind * 7 + len(payload)) & 255, kind, len(payload))
+        length = len(payload) if length is None else length
+        head = struct.pack("<BHI", (kind * 7 + len(payload)) & 255, kind, length)
         return self.seal(head) + (self.seal(payload) if enciphered_payload else payload)
 
     def seal(self, data):
@@ -208,7 +209,8 @@ class Writer:
         for n, item in enumerate(self.items):
             length = 0xFFFFFFFF if f == "item_huge" and n == len(self.items) - 1 else len(item)
             out += self.seal(struct.pack("<BHI", 0xA5 ^ n, 0x1234 + n, length)) + self.seal(item)
-        out += self.chunk(COMPRESSION, b"zlib deflate", enciphered_payload=False)
+        huge = 0xFFFFFFFF if f == "compression_huge" else None
+        out += self.chunk(COMPRESSION, b"zlib deflate", enciphered_payload=False, length=huge)
         out += self.strip_chunks()
         return bytes(out)
 
@@ -216,7 +218,8 @@ class Writer:
         p = self.pic
         if p.bpp != 1:
             # Skipped whole by the reader, so never enciphered.
-            return self.chunk(PALETTE, bytes(range(12)), enciphered_payload=False)
+            huge = 0xFFFFFFFF if self.fault == "palette_huge" else None
+            return self.chunk(PALETTE, bytes(range(12)), enciphered_payload=False, length=huge)
         table = b"".join(bytes(e) for e in p.palette[:p.entries])
         table += bytes(4 * max(0, entries - p.entries))
         if self.fault == "short_palette":
@@ -360,7 +363,8 @@ def write_fixtures(out):
         for fault in ("cut_strip", "corrupt_strip", "zero_rows", "strip_huge"):
             case(fault, pic3, fault=fault)
             case(fault + "_b1", pic1, fault=fault)
-        for fault in ("bad_magic", "version2", "bpp0", "bpp5", "width0", "out_of_order", "huge"):
+        for fault in ("bad_magic", "version2", "bpp0", "bpp5", "width0", "out_of_order", "huge", "palette_huge",
+                      "compression_huge"):
             case(fault, pic3, fault=fault)
         case("item_huge", pic3, items=(b"a", b"x"), fault="item_huge")
 

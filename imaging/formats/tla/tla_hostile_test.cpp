@@ -51,8 +51,9 @@ INSTANTIATE_TEST_SUITE_P(Files, TlaRefused,
                          ::testing::Values(Refusal{"bad_magic", 52}, Refusal{"version2", 52}, Refusal{"bpp0", 52},
                                            Refusal{"bpp5", 52}, Refusal{"width0", 52}, Refusal{"out_of_order", 52},
                                            Refusal{"entries300", 52},
-                                           // A length past the end: nothing allocated for it.
-                                           Refusal{"item_huge", 3}),
+                                           // A length past the end: nothing allocated for it,
+                                           // and no skip of 4 GiB (or of -1 as a seek offset).
+                                           Refusal{"item_huge", 3}, Refusal{"palette_huge", 3}),
                          [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.base); });
 
 TEST(TlaHostile, ThreeHundredPaletteEntriesWriteNothingPastThePalette)
@@ -71,6 +72,26 @@ TEST(TlaHostile, ThreeHundredPaletteEntriesWriteNothingPastThePalette)
         is5_CloseSource(source);
         EXPECT_EQ(nullptr, buffer);
         EXPECT_EQ(Bytes(1024, 0x5A), Bytes(g.guard, g.guard + 1024)) << name;
+    }
+}
+
+// The compression chunk comes after the header: dims still answer; a read
+// fails as a read, a DIB read (which reads that chunk itself) with 52.
+TEST(TlaHostile, ACompressionChunkPastTheEndStopsTheReadBeforeAnyBuffer)
+{
+    for (const char* name : {"compression_huge_plain.tla", "compression_huge_abc.tla"}) {
+        for (tlat::Source source : {tlat::Source::kMemory, tlat::Source::kFile}) {
+            const std::string what = std::string(name) + " from " + tlat::Name(source);
+            const tlat::Result r = tlat::ReadFixture(name, source, "abc", 3);
+            EXPECT_FALSE(r.made) << what;
+            EXPECT_EQ(3, r.status) << what;
+            const tlat::Result dib = tlat::ReadFixture(name, source, "abc", 3, IS5_DIB);
+            EXPECT_FALSE(dib.made) << what;
+            EXPECT_EQ(52, dib.status) << what;
+            const tlat::Dims d = tlat::FixtureDims(name, source, "abc");
+            EXPECT_TRUE(d.ok) << what;
+            EXPECT_EQ(37u, d.width) << what;
+        }
     }
 }
 
