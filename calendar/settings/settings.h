@@ -5,7 +5,8 @@
 
 #include <windows.h>
 
-#define SETTINGS_KEY "Software\\Brantlow\\Desktop\\840"
+#include "common/settings/registry.h"
+
 #define RUN_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 #define RUN_VALUE "Brantlow Raridavezazezud"
 #define DB_VERSION_TEXT "3.3.0"

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "settings/parse_int_list.h"
-#include "settings/registry.h"
+#include "common/settings/registry.h"
 #include "settings/settings.h"
 #include "text/text.h"
 

@@ -15,7 +15,7 @@
 
 #include "base/app.h"
 #include "settings/parse_int_list.h"
-#include "settings/registry.h"
+#include "common/settings/registry.h"
 
 AppSettings gSettings = [] {
     AppSettings s{};

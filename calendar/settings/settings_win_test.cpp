@@ -16,7 +16,7 @@
 #include "base/test_call_log.h"
 #include "sound/sound.h"
 #include "picturedb/picturedb.h"
-#include "settings/registry.h"
+#include "common/settings/registry.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win_test_helpers.h"
 
