@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "common/settings/registry.h"
+#include "common/settings/saver_settings.h"
 
 #define RUN_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 #define RUN_VALUE "Brantlow Raridavezazezud"
@@ -79,15 +80,6 @@ struct AppSettings {
 };
 
 extern AppSettings gSettings;
-
-struct SaverSettings {
-    int SpeedAnimation;
-    int Pause;
-    int Calendar;
-    int Rows, Columns;
-    int RowsRandom, ColumnsRandom;
-    LOGFONTA font;
-};
 
 extern SaverSettings gSaverSettings;
 
