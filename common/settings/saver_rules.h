@@ -8,6 +8,8 @@ int ClampSpeedAnimation(int speed);
 int ClampPause(int pause);
 // Rows or columns of the grid: 1..24.
 int ClampGridCount(int count);
-// Whether a stored font height is used: from lowest (the saver -159, the
-// calendar -998) to -11; any other height leaves the default.
+// Whether a stored font height is used: from lowest to -11; any other height
+// leaves the default.
 bool IsUsableFontHeight(int height, int lowest);
+#define SAVER_LOWEST_FONT_HEIGHT (-159)
+#define CALENDAR_LOWEST_FONT_HEIGHT (-998)

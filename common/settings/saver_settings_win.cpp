@@ -5,8 +5,10 @@
 #include "common/settings/registry.h"
 #include "common/settings/saver_rules.h"
 
-const SaverSettingsRules kCalendarSaverRules = {80, 80, -20, -998, OUT_DEFAULT_PRECIS, ANTIALIASED_QUALITY, false};
-const SaverSettingsRules kScreenSaverRules = {70, 160, -40, -159, OUT_TT_PRECIS, DEFAULT_QUALITY, true};
+const SaverSettingsRules kCalendarSaverRules = {
+    80, 80, -20, CALENDAR_LOWEST_FONT_HEIGHT, OUT_DEFAULT_PRECIS, ANTIALIASED_QUALITY, false};
+const SaverSettingsRules kScreenSaverRules = {
+    70, 160, -40, SAVER_LOWEST_FONT_HEIGHT, OUT_TT_PRECIS, DEFAULT_QUALITY, true};
 
 namespace {
 
