@@ -52,7 +52,7 @@ inline std::vector<uint8_t> Sine16(int rate, int channels, int frames, double hz
 {
     std::vector<uint8_t> b;
     for (int i = 0; i < frames; i++) {
-        int v = (int)lround(amplitude * 32767 * sin(2 * M_PI * hz * i / rate));
+        int v = (int)lround(amplitude * 32767 * sin(2 * 3.14159265358979323846 * hz * i / rate));
         for (int c = 0; c < channels; c++)
             Put16(b, (uint32_t)(uint16_t)(int16_t)v);
     }

@@ -1,4 +1,5 @@
 // audiotool: plays sound files through the audio DLL beside it.
+//   audiotool devices                      lists the devices, one "N: name" a line
 //   audiotool play [--device N] FILE...   plays each to its end; one line per
 //                                          file; exit 1 when one does not play
 //   audiotool bench FILE                   plays it on the silent device and
@@ -195,8 +196,14 @@ int main(int argc, char** argv)
         }
         return Play(api, device, argc - first, argv + first);
     }
+    if (argc == 2 && strcmp(argv[1], "devices") == 0) {
+        AudioDeviceInfo info{};
+        for (DWORD device = 0; api.GetDeviceInfo(device, &info); device++)
+            printf("%lu: %s\n", device, info.name);
+        return 0;
+    }
     if (argc == 3 && strcmp(argv[1], "bench") == 0)
         return Bench(api, argv[2]);
-    printf("usage: audiotool play [--device N] FILE... | audiotool bench FILE\n");
+    printf("usage: audiotool devices | audiotool play [--device N] FILE... | audiotool bench FILE\n");
     return 2;
 }
