@@ -179,11 +179,7 @@ int LoadSoundLibraryFromBytes(const void* dll, DWORD size)
     }
 
     LoadSoundSettings();
-    // A stored device that is missing now plays on the default device for
-    // this run; the setting itself stays for when the device is back.
-    int device = gSettings.SndDevice;
-    if (device <= 0 || device >= WalkDevices(-1, nullptr))
-        device = -1;
+    int device = SoundDeviceForRun(gSettings.SndDevice, WalkDevices(-1, nullptr));
     if (!gSound.Init(device, 44100, 0, nullptr, nullptr))
         return 0;
     return gSound.Start();

@@ -5,6 +5,7 @@
 
 #include "../convert/convert.h"
 #include "../core/buffers.h"
+#include "../core/callbacks_aside.h"
 #include "../core/frame.h"
 #include "../core/io.h"
 #include "../tone/tone.h"
@@ -15,32 +16,8 @@ namespace {
 
 class CISGenericReadBase {
 public:
-    // Every buffer of a generic read comes from GlobalAlloc: the thread's
-    // allocation callbacks are put aside for the object's lifetime.
-    CISGenericReadBase()
-    {
-        ISThreadState* state = ISGetThreadState();
-        if (state) {
-            m_alloc = state->allocCallback;
-            m_realloc = state->reallocCallback;
-            m_free = state->freeCallback;
-            m_allocUser = state->allocUser;
-            state->allocCallback = nullptr;
-            state->reallocCallback = nullptr;
-            state->freeCallback = nullptr;
-            state->allocUser = 0;
-        }
-    }
-    virtual ~CISGenericReadBase()
-    {
-        Drop();
-        if (ISThreadState* state = ISGetThreadState()) {
-            state->allocCallback = m_alloc;
-            state->reallocCallback = m_realloc;
-            state->freeCallback = m_free;
-            state->allocUser = m_allocUser;
-        }
-    }
+    CISGenericReadBase() = default;
+    virtual ~CISGenericReadBase() { Drop(); }
     CISGenericReadBase(const CISGenericReadBase&) = delete;
     CISGenericReadBase& operator=(const CISGenericReadBase&) = delete;
 
@@ -79,10 +56,9 @@ private:
     uint32_t m_height = 0;
     uint32_t m_width = 0;
     RGBQUAD m_palette[256] = {};
-    ISAllocCallback m_alloc = nullptr;
-    ISReallocCallback m_realloc = nullptr;
-    ISFreeCallback m_free = nullptr;
-    intptr_t m_allocUser = 0;
+    // Every buffer of a generic read comes from GlobalAlloc: the thread's
+    // allocation callbacks are put aside for the object's lifetime.
+    CISAllocCallbacksAside m_callbacks;
 };
 
 void CISGenericReadBase::Replace(void* buffer, uint32_t bits)

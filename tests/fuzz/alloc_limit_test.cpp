@@ -122,6 +122,26 @@ const LimitCase kCases[] = {
      [](const std::vector<uint8_t>& f) {
          return ReadWith(f, [](HISSRC s) { return is5_ReadPNG(s, &gWidth, &gHeight, 24, nullptr, 2); });
      }},
+    {"psd_rgb", "psd/rgb8_rle.psd", 40 * 30 * 3,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadPSD(s, &gWidth, &gHeight, 24, nullptr, 0); });
+     }},
+    {"psd_8", "psd/grey.psd", 40 * 30,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) {
+             RGBQUAD palette[256];
+             return is5_ReadPSD(s, &gWidth, &gHeight, 8, palette, 0);
+         });
+     }},
+    // The DIB is larger than the picture it is made from.
+    {"psd_dib", "psd/cmyk8.psd", 40 + 120 * 30,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadPSD(s, &gWidth, &gHeight, 24, nullptr, 2); });
+     }},
+    {"psd_dib8", "psd/bitmap.psd", 1064 + 40 * 30,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadPSD(s, &gWidth, &gHeight, 24, nullptr, 2); });
+     }},
     {"generic_rgba", "reader_photo24.bmp", 61 * 47 * 4,
      [](const std::vector<uint8_t>& f) {
          return ReadWith(f, [](HISSRC s) { return is5_ReadImage(s, &gWidth, &gHeight, 1, 0); });

@@ -11,7 +11,7 @@ fail() { echo "seeds.sh: $*" >&2; }
 q() { "$@" >/dev/null 2>&1 || fail "$* failed"; }
 
 "$src/tools/make-fixtures" "$src" "$out/fixtures" >/dev/null 2>&1 || fail "some fixtures failed"
-for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff gif pcx png; do
+for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff gif pcx png psd psd_resources; do
   rm -rf "${out:?}/$t"
   mkdir -p "$out/$t"
 done
@@ -217,6 +217,16 @@ q sh -c "pamtotga '$tmp/few.ppm' >'$out/tga/pam_cmap.tga'"
 cp "$f"/wbmp_*.wbmp "$out/wbmp/" 2>/dev/null
 q sh -c "ppmtopgm '$tmp/photo.ppm' | pamthreshold | pamtopnm | pbmtowbmp >'$out/wbmp/photo.wbmp'"
 q sh -c "ppmtopgm '$tmp/tiny.ppm' | pamthreshold | pamtopnm | pbmtowbmp >'$out/wbmp/tiny.wbmp'"
+
+# PSD: the fixtures' files and ImageMagick's modes, depths and compressions
+# of the photo; their image-resource blocks alone for the resource parser.
+cp "$f"/psd/*.psd "$out/psd/" 2>/dev/null
+q $im "$tmp/photo.ppm" -compress RLE "$out/psd/photo_rle.psd"
+q $im "$tmp/photo.ppm" -colorspace CMYK -compress RLE "$out/psd/photo_cmyk_rle.psd"
+q $im "$tmp/grey.pgm" -depth 16 -compress None "$out/psd/grey16.psd"
+q $im "$tmp/few.ppm" -type Palette -compress RLE "$out/psd/few_rle.psd"
+q $im "$tmp/tiny.ppm" -type bilevel -depth 1 -compress RLE "$out/psd/tiny_bitmap_rle.psd"
+q python3 "$src/imaging/formats/psd/psd_make.py" --blocks "$out/psd" "$out/psd_resources"
 
 # Source and sink operations: a few mixed byte strings.
 perl -e '
