@@ -3,8 +3,6 @@
 // program runs silent.
 #pragma once
 
-#include <windows.h>
-
 // Non-zero when sound is ready.
 int LoadSoundLibrary();
 void UnloadSoundLibrary();
@@ -16,12 +14,6 @@ void FadeOutSound();
 // 1 when the n-th enabled device (from 0) exists and its name, copied into
 // the buffer, is longer than 2 characters; else 0.
 int GetSoundDeviceName(char* buffer, int size, int n);
-
-// The steps of LoadSoundLibrary after the resource lookup, over the DLL's bytes.
-int LoadSoundLibraryFromBytes(const void* dll, DWORD size);
-// The loaded module (NULL when none) and the stream last started.
-HMODULE GetSoundModule();
-DWORD GetCurrentSoundStream();
 
 // The device this run plays on: the stored `SndDevice` while it is one of the
 // `deviceCount` usable devices (numbers 1 and up), else the default device

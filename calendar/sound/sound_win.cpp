@@ -1,6 +1,7 @@
 // The binding to the audio DLL: written out of the program's resource, loaded,
 // its functions taken by name, the device chosen from the settings.
 #include "sound/sound.h"
+#include "sound/sound_binding.h"
 
 #include <cstring>
 

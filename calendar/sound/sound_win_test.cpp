@@ -2,6 +2,7 @@
 // call (calendar/sound/fixtures.sh), and with the real DLL read out of
 // vesko.exe's resource. Each test has a private registry and data folder.
 #include "sound/sound.h"
+#include "sound/sound_binding.h"
 
 #include <windows.h>
 
