@@ -164,6 +164,9 @@ int LoadSoundLibraryFromBytes(const void* dll, DWORD size)
     if (!ChooseWrittenPath())
         return 0;
     if (!WriteLibraryFile(gWrittenPath, dll, size)) {
+        // The temporary name is a file of our own; a held "~D3.m" is not.
+        if (strlen(gSettings.DataFolder) <= 2)
+            DeleteFileA(gWrittenPath);
         gWrittenPath[0] = 0;
         return 0;
     }
