@@ -13,8 +13,8 @@ for tool in sox lame twolame mpg123; do
 done
 [ -f "$out/.complete" ] && [ "$out/.complete" -nt "$0" ] && exit 0
 rm -f "$out/.complete"
-for spec in "sine44s 44100 2" "sine22m 22050 1"; do
-  set -- $spec
+for fixture in "sine44s 44100 2" "sine22m 22050 1"; do
+  set -- $fixture
   name=$1 rate=$2 channels=$3
   sox -D -n -r "$rate" -c "$channels" -b 16 "$out/$name.wav" synth 2 sine 1000 vol 0.5
   sox "$out/$name.wav" -t raw -e signed -b 16 -L "$out/$name.raw"
