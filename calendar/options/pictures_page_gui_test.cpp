@@ -743,6 +743,15 @@ TEST_F(PicturesPage, ShowNowSetsThePictureOnTheDesktop)
     const std::string& path = gDesktopCalls[0];
     EXPECT_EQ(path.substr(path.size() - 13), "wallpaper.bmp");
     EXPECT_EQ(FileBytes(path).size(), 54u + 64 * 48 * 3);
+
+    // A click on the preview makes the thumbnail again and shows the picture once more.
+    const std::string thumbnail = data_ + "Sonne.JPG";
+    ASSERT_STREQ(Records()[0].thumbnail, thumbnail.c_str());
+    ASSERT_TRUE(DeleteFileA(thumbnail.c_str()));
+    Click(IDC_PICS_PREVIEW);
+    EXPECT_TRUE(Exists(thumbnail));
+    EXPECT_STREQ(Records()[0].thumbnail, thumbnail.c_str());
+    EXPECT_EQ(gDesktopCalls.size(), 2u);
 }
 
 TEST_F(PicturesPage, ShowsTheRecordAsANewUserSeesIt)
