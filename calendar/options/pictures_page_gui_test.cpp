@@ -555,6 +555,23 @@ TEST_F(PicturesPage, CancelBringsBackTheDatabaseAndEveryFile)
         EXPECT_TRUE(Exists(f)) << f;
 }
 
+TEST_F(PicturesPage, CancelWithoutACopyOfItsOwnPutsBackNoOlderCopy)
+{
+    // No database when the page opens, but a copy left from some earlier time.
+    ASSERT_TRUE(vt::WriteFileBytes(data_ + "bilder.temp", Encoded({Builtin(1), Builtin(2), Builtin(3)})));
+    const std::string picture = pictures_ + "Sonne.jpg";
+    Picture(picture);
+    OpenSheet();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(Preview(), nullptr);
+    AddThroughDialog(picture + std::string(2, '\0'));
+    ASSERT_EQ(Records().size(), 1u);
+    Close(PSBTN_CANCEL);
+    std::vector<PictureRecord> records = Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_STREQ(records[0].picture, picture.c_str());
+}
+
 TEST_F(PicturesPage, ApplyThenLeavingThePageCompactsAndOkDeletesTheOnlinePicture)
 {
     const std::string user = pictures_ + "Haus.jpg", online = data_ + "online\\Baum.jpg";

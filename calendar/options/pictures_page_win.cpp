@@ -39,6 +39,9 @@ HICON gDayIcon = nullptr;
 COLORREF gCustomColours[16];
 bool gCancelled = false;
 bool gRecountPending = false;      // compacted since the count was taken
+// Whether "bilder.temp" is this sheet's copy: without one, a "bilder.temp"
+// left from before must not be put back on Cancel.
+bool gBackupTaken = false;
 // Online pictures removed on this page; deleted when the sheet ends without
 // Cancel and no record names them any more.
 std::vector<std::string> gRemovedOnline;
@@ -615,7 +618,7 @@ void OnInitDialog(HWND page)
     gPicturesPage.compactPending = 0;
     gPicturesPage.stepDirection = 1;
     gPicturesPage.currentIndex = 0;
-    BackupPictureDatabase(&gPicturesPage.recordCount);
+    gBackupTaken = BackupPictureDatabase(&gPicturesPage.recordCount) != 0;
     if (gSettings.OldPic[0]) {
         PictureRecord record;
         for (int n = 0; n < gPicturesPage.recordCount && ReadPictureRecord(page, &record, n); n++)
@@ -633,7 +636,7 @@ void OnSetActive(HWND page)
         gPicturesPage.firstActivation = 0;
         gPicturesPage.stepDirection = 1;
         gPicturesPage.currentIndex = 0;
-        BackupPictureDatabase(&gPicturesPage.recordCount);
+        gBackupTaken = BackupPictureDatabase(&gPicturesPage.recordCount) != 0;
         gRecountPending = false;
     } else if (gRecountPending) {
         CountPictureRecords(&gPicturesPage.recordCount);
@@ -705,7 +708,8 @@ INT_PTR OnNotify(HWND page, const NMHDR* header)
         result = PSNRET_NOERROR;
         break;
     case PSN_RESET:
-        RestorePictureDatabase();
+        if (gBackupTaken)
+            RestorePictureDatabase();
         gPicturesPage.compactPending = 0;
         gPicturesPage.pageDirty = 0;
         gCancelled = true;
