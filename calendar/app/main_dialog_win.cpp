@@ -215,8 +215,9 @@ void OnMainTick(HWND window)
                                   "(True Color). "),
                       "Sorry!", MB_ICONWARNING);
     if (plan.placeAndHide) {
-        SetWindowPos(window, HWND_BOTTOM, gSettings.x, gSettings.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        // Hidden first: moved while still shown, the dialog would flash at its place for a moment.
         HideMain(window);
+        SetWindowPos(window, HWND_BOTTOM, gSettings.x, gSettings.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (plan.refreshDay)
         RefreshDay(window, now);
@@ -387,6 +388,11 @@ void OnDestroy(HWND window)
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The icon is the only way into the program: a restarted Explorer gets it again.
+    if (message != 0 && message == TaskbarCreatedMessage()) {
+        AddTrayIconAgain(window, gSettings.Mondphasen);
+        return TRUE;
+    }
     switch (message) {
     case WM_INITDIALOG: OnInitDialog(window); return TRUE;
     case WM_TIMER:

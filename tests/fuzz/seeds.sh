@@ -11,7 +11,7 @@ fail() { echo "seeds.sh: $*" >&2; }
 q() { "$@" >/dev/null 2>&1 || fail "$* failed"; }
 
 "$src/tools/make-fixtures" "$src" "$out/fixtures" >/dev/null 2>&1 || fail "some fixtures failed"
-for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff gif pcx png psd psd_resources; do
+for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff gif pcx png psd psd_resources tla; do
   rm -rf "${out:?}/$t"
   mkdir -p "$out/$t"
 done
@@ -228,13 +228,17 @@ q $im "$tmp/few.ppm" -type Palette -compress RLE "$out/psd/few_rle.psd"
 q $im "$tmp/tiny.ppm" -type bilevel -depth 1 -compress RLE "$out/psd/tiny_bitmap_rle.psd"
 q python3 "$src/imaging/formats/psd/psd_make.py" --blocks "$out/psd" "$out/psd_resources"
 
+# TLA: the test writer's files of every depth and filter and its damaged
+# ones; the protected ones are under "abc", the password the target tries.
+cp "$f"/tla/*.tla "$out/tla/" 2>/dev/null
+cp "$f"/tla/rt_37x23_b3_f7_plain.tla "$out/read_image/" 2>/dev/null
+
 # Source and sink operations: a few mixed byte strings.
 perl -e '
   my ($dir) = @ARGV;
   my @s = (pack("C*", map { ($_ * 37) & 0xFF } 0 .. 63), pack("C*", (0, 5, 1, 250, 2, 0, 3, 40, 4, 3, 5, 7) x 4),
            pack("c*", map { ($_ % 2) ? -$_ : $_ } 0 .. 127));
   for my $i (0 .. $#s) { open(my $o, ">", "$dir/ops_$i") or die; binmode $o; print $o $s[$i]; }' "$out/io"
-exit 0
 
 # TIFF: the fixtures' files and tiffcp's compressions, layouts and tiles.
 cp "$f"/tif_*.tif "$out/tiff/" 2>/dev/null
@@ -249,4 +253,4 @@ q $im "$tmp/photo.ppm" -monochrome -compress none "$tmp/mono.tif"
 q tiffcp -c g3 "$tmp/mono.tif" "$out/tiff/tiffcp_g3.tif"
 q tiffcp -c g4 "$tmp/mono.tif" "$out/tiff/tiffcp_g4.tif"
 q tiffcp "$tmp/photo.tif" "$tmp/mono.tif" "$out/tiff/tiffcp_pages.tif"
-
+exit 0
