@@ -194,8 +194,10 @@ void* ReadSheet(const LayoutContext* c, int width, int height)
         return nullptr;
     uint32_t w = 0, h = 0;
     void* picture = is5_ReadImage(source, &w, &h, 0, 0);
+    // A damaged file comes back partly read, with its error.
+    const bool complete = ISGetLastError() == 0;
     is5_CloseSource(source);
-    if (picture && (w != (uint32_t)width || h != (uint32_t)height)) {
+    if (picture && (!complete || w != (uint32_t)width || h != (uint32_t)height)) {
         GlobalFree(picture);
         picture = nullptr;
     }
