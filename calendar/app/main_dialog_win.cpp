@@ -387,6 +387,11 @@ void OnDestroy(HWND window)
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The icon is the only way into the program: a restarted Explorer gets it again.
+    if (message != 0 && message == TaskbarCreatedMessage()) {
+        AddTrayIconAgain(window, gSettings.Mondphasen);
+        return TRUE;
+    }
     switch (message) {
     case WM_INITDIALOG: OnInitDialog(window); return TRUE;
     case WM_TIMER:

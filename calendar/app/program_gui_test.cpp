@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/resource.h"
 #include "base/app.h"
 #include "settings/settings.h"
 #include "tests/support/test_support.h"
@@ -24,8 +25,7 @@ protected:
     void SetUp() override
     {
         exe_ = WindowsPath(vt::BuildPath("bin/vesko_test.exe"));
-        if (GetFileAttributesA(exe_.c_str()) == INVALID_FILE_ATTRIBUTES)
-            GTEST_SKIP() << "no test build of the program (bin/vesko_test.exe)";
+        ASSERT_NE(GetFileAttributesA(exe_.c_str()), INVALID_FILE_ATTRIBUTES) << "no test build of the program";
         std::string id = std::to_string(GetCurrentProcessId());
         msgBoxFile_ = WindowsPath(vt::BuildPath("calendar_program_boxes_" + id + ".txt"));
         callLogFile_ = WindowsPath(vt::BuildPath("calendar_program_calls_" + id + ".txt"));
@@ -256,6 +256,51 @@ TEST_F(Program, TrayClicksButtonsAndHotkeysReachTheMainDialog)
     PostMessageA(window, WM_COMMAND, 1005, 0);
     EXPECT_EQ(ExitCode(program, 10000), 1);
     EXPECT_EQ(GetDword("x"), (DWORD)outer.left);   // saved on the way out
+    EXPECT_EQ(ReadText(msgBoxFile_), "");
+}
+
+// The regional settings follow the locale Wine takes them from: the runner
+// starts the tests under the German one, and starts this test once more under
+// the C locale, which Wine takes for English (United States). The main
+// dialog's date line on 2026-12-10 is in their order; the desktop grids start
+// on their first weekday.
+TEST_F(Program, DateLineAndFirstWeekdayFollowTheLocale)
+{
+    const struct {
+        const char* locale;
+        const char* dateLine;
+        const char* firstWeekday;   // 0 Monday .. 6 Sunday
+    } kRegions[] = {{"de-DE", "Donnerstag 10.12.2026", "0"}, {"en-US", "Donnerstag 12/10/2026", "6"}};
+    wchar_t wide[LOCALE_NAME_MAX_LENGTH] = L"";
+    ASSERT_GT(GetUserDefaultLocaleName(wide, LOCALE_NAME_MAX_LENGTH), 0);
+    std::string locale(wide, wide + wcslen(wide));
+    const char *expected = nullptr, *firstWeekday = nullptr;
+    for (const auto& region : kRegions)
+        if (locale == region.locale) {
+            expected = region.dateLine;
+            firstWeekday = region.firstWeekday;
+        }
+    ASSERT_NE(expected, nullptr) << "no regional settings known for the locale " << locale;
+    char text[128] = "";
+    DWORD size = sizeof(text);
+    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\International", "iFirstDayOfWeek", RRF_RT_REG_SZ,
+                           nullptr, text, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(text, firstWeekday) << "under the locale " << locale;
+
+    SetEnvironmentVariableA("VESKO_TEST_CLOCK", "2026-12-10 10:00:00");
+    size_t program = Start("");
+    SetEnvironmentVariableA("VESKO_TEST_CLOCK", nullptr);
+    HWND window = WaitForMainWindow(15000);
+    ASSERT_NE(window, nullptr);
+    HWND date = GetDlgItem(window, IDC_MAIN_DATE);
+    // Read while the dialog starts up, the line may not hold its text yet.
+    WaitFor([&] { return GetWindowTextA(date, text, sizeof(text)) > 0 && strcmp(text, expected) == 0; }, 10000);
+    EXPECT_STREQ(text, expected) << "under the locale " << locale;
+
+    size_t exit = Start("EXIT");
+    EXPECT_EQ(ExitCode(exit, 10000), 1);
+    EXPECT_EQ(ExitCode(program, 10000), 1);
     EXPECT_EQ(ReadText(msgBoxFile_), "");
 }
 

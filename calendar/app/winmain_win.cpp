@@ -13,6 +13,7 @@
 #include "base/app.h"
 #include "app/main_dialog.h"
 #include "app/resource.h"
+#include "app/shut_down.h"
 #include "base/seams.h"
 #include "desktop/desktop.h"
 #include "imaging/formats/jpeg2000/saj2k.h"
@@ -67,8 +68,9 @@ void SetUpTestSeams()
     }
     if (GetEnvironmentVariableA("VESKO_TEST_MSGBOX", gMessageBoxFile, sizeof(gMessageBoxFile)))
         gMessageBoxSink = FileMessageBox;
-    if (GetEnvironmentVariableA("VESKO_TEST_CALLLOG", value, sizeof(value)))
-        SetStandInLogFile(value);
+    if (!GetEnvironmentVariableA("VESKO_TEST_CALLLOG", value, sizeof(value)))
+        value[0] = 0;
+    RecordStandInCalls(value);
     GetEnvironmentVariableA("VESKO_TEST_DUMP", gDesktopDumpFolder, sizeof(gDesktopDumpFolder));
 }
 
@@ -146,7 +148,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         SetDesktopIconTextColor(gSettings.IconColor);
         gSoundLoaded = LoadSoundLibrary();
         LoadAlarmFile(nullptr);
-        gShutdown = 0;
+        SetShutdown(0);
         gNotesVisible = 0;
 
         CreateNotesWindow();
@@ -163,18 +165,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
             CheckForNewVersion();
 
         DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
-
-        gShutdown = 1;
-        // No drawing step may run while the imaging library shuts down.
-        WaitForDesktopThreads(2000);
-        CloseSound();
     }
 
-    ISShutdown();
-    SAJ2KCleanup();
-    CallHtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
-    CallHtmlHelp(nullptr, nullptr, HH_UNINITIALIZE, helpCookie);
-    CoUninitialize();
+    ShutDownProgram(gSettings.BuiltinPictureCount > 0, helpCookie);
     result = 1;
 
     ReleaseMutex(mutex);

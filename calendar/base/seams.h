@@ -12,6 +12,11 @@ void SetClockStart(const SYSTEMTIME* start);
 // Factor on start-up pauses and timer periods (1.0 in the program).
 extern double gTimeScale;
 void AppSleep(DWORD ms);
+// Sets or clears the shut-down flag (gShutdown); setting it ends every
+// AppSleepUntilShutdown at once.
+void SetShutdown(int on);
+// AppSleep that ends early when the program shuts down.
+void AppSleepUntilShutdown(DWORD ms);
 UINT_PTR AppSetTimer(HWND window, UINT_PTR id, UINT ms);
 
 // MessageBoxA, unless a sink was set.

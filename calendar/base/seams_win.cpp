@@ -1,5 +1,7 @@
 #include "base/seams.h"
 
+#include "base/app.h"
+
 
 double gTimeScale = 1.0;
 MessageBoxSink gMessageBoxSink = nullptr;
@@ -9,6 +11,13 @@ namespace {
 bool gClockSet = false;
 ULONGLONG gClockStartFile = 0;   // FILETIME of the start, in 100 ns units
 ULONGLONG gClockStartTick = 0;
+
+// Set with the shut-down flag: the drawing threads' pauses wait on it.
+HANDLE ShutdownEvent()
+{
+    static HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return event;
+}
 
 DWORD Scaled(DWORD ms)
 {
@@ -56,6 +65,29 @@ void GetClockTime(SYSTEMTIME* now)
 void AppSleep(DWORD ms)
 {
     Sleep(Scaled(ms));
+}
+
+void SetShutdown(int on)
+{
+    gShutdown = on;
+    HANDLE event = ShutdownEvent();
+    if (event) {
+        if (on)
+            SetEvent(event);
+        else
+            ResetEvent(event);
+    }
+}
+
+void AppSleepUntilShutdown(DWORD ms)
+{
+    HANDLE event = ShutdownEvent();
+    if (!event) {
+        AppSleep(ms);
+        return;
+    }
+    if (!gShutdown)
+        WaitForSingleObject(event, Scaled(ms));
 }
 
 UINT_PTR AppSetTimer(HWND window, UINT_PTR id, UINT ms)

@@ -6,6 +6,7 @@
 
 namespace {
 
+bool gRecording = false;
 std::string gStandInLog;
 std::string gStandInLogFile;
 
@@ -13,6 +14,8 @@ std::string gStandInLogFile;
 
 void LogStandInCall(const char* format, ...)
 {
+    if (!gRecording)
+        return;
     char line[512];
     va_list args;
     va_start(args, format);
@@ -32,8 +35,9 @@ void LogStandInCall(const char* format, ...)
     }
 }
 
-void SetStandInLogFile(const char* path)
+void RecordStandInCalls(const char* path)
 {
+    gRecording = true;
     gStandInLogFile = path ? path : "";
 }
 

@@ -144,7 +144,7 @@ DWORD WINAPI CalendarWindowThread(LPVOID)
     while (!gShutdown) {
         if (CalendarOff()) {
             gDesktopPlatform.showWindow(s->window, SW_HIDE);
-            AppSleep(1000);
+            AppSleepUntilShutdown(1000);
             continue;
         }
         EnterDrawingStep();
@@ -164,7 +164,7 @@ DWORD WINAPI CalendarWindowThread(LPVOID)
         }
         gCalendarBusy = 0;
         LeaveDrawingStep();
-        AppSleep(75);
+        AppSleepUntilShutdown(75);
     }
     EnterDrawingStep();
     FreeCalendarSurface(s);
@@ -224,8 +224,7 @@ int CreateCalendarWindow()
     return 1;
 }
 
-void WaitForCalendarThread(DWORD ms)
+void EndCalendarThread()
 {
-    if (gCalendarThread)
-        WaitForSingleObject(gCalendarThread, ms);
+    EndDrawingThread(&gCalendarThread);
 }

@@ -151,7 +151,7 @@ DWORD WINAPI ClockWindowThread(LPVOID)
         ReadClockSwitches(&on, &seconds);
         if (!on) {
             gDesktopPlatform.showWindow(s->window, SW_HIDE);
-            AppSleep(2000);
+            AppSleepUntilShutdown(2000);
             continue;
         }
         EnterDrawingStep();
@@ -163,7 +163,7 @@ DWORD WINAPI ClockWindowThread(LPVOID)
         StepClockWindow(s);
         gClockBusy = 0;
         LeaveDrawingStep();
-        AppSleep(seconds ? 80 : 200);
+        AppSleepUntilShutdown(seconds ? 80 : 200);
     }
     EnterDrawingStep();
     FreeClockSurface(s);
@@ -223,8 +223,7 @@ int CreateClockWindow()
     return 1;
 }
 
-void WaitForClockThread(DWORD ms)
+void EndClockThread()
 {
-    if (gClockThread)
-        WaitForSingleObject(gClockThread, ms);
+    EndDrawingThread(&gClockThread);
 }

@@ -12,8 +12,9 @@ extern volatile int gClockBusy;
 
 int CreateCalendarWindow();
 int CreateClockWindow();
-// Waits up to ms for each drawing thread to end after the shut-down flag.
-void WaitForDesktopThreads(DWORD ms);
+// After the shut-down flag: waits until both drawing threads have ended
+// (they wake from their pause at once and finish the step they are in).
+void EndDesktopThreads();
 // Size of the clock text in the clock font.
 void MeasureClockText(int* width, int* height);
 

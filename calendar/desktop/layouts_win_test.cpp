@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "common/dates/dates.h"
-#include "imaging/is5.h"
 #include "desktop/grid.h"
 #include "desktop/layouts.h"
 #include "settings/settings.h"
@@ -18,18 +17,6 @@
 #include "text/text.h"
 
 namespace {
-
-// Until the library's smoothed text exists (its entries report 45), the
-// pictures cannot be drawn and these tests have nothing to check.
-bool TextIsBuilt()
-{
-    LOGFONTA font{};
-    font.lfHeight = -20;
-    lstrcpynA(font.lfFaceName, "Arial", LF_FACESIZE);
-    RECT box = {0, 0, 100, 100};
-    uint32_t w = 0, h = 0;
-    return is5_GetTextLineSize2("9", &font, &box, 0, 0, &w, &h) || ISGetLastError() != 45;
-}
 
 struct Picture {
     std::vector<BYTE> pixels;
@@ -147,8 +134,6 @@ class Layout2December : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!TextIsBuilt())
-            GTEST_SKIP() << "the library's smoothed text is not built yet";
         p_ = Build(Context(2, 2026, 12, 10, 2, 0, 1, 1));
         ASSERT_TRUE(p_.ok);
         g_ = GridOf(p_, 1, 1, p_.height, 0);
@@ -206,8 +191,6 @@ TEST_F(Layout2December, BackgroundIsTheKey)
 
 TEST(Layout2, WithoutARegionChristmasIsWhite)
 {
-    if (!TextIsBuilt())
-        GTEST_SKIP() << "the library's smoothed text is not built yet";
     Picture p = Build(Context(2, 2026, 12, 10, 0, 0, 1, 1));
     ASSERT_TRUE(p.ok);
     Grid g = GridOf(p, 1, 1, p.height, 0);
@@ -219,8 +202,6 @@ TEST(Layout2, WithoutARegionChristmasIsWhite)
 
 TEST(Layout2, SundayFirstBeginsWithSoAndKeepsTheWeekendRed)
 {
-    if (!TextIsBuilt())
-        GTEST_SKIP() << "the library's smoothed text is not built yet";
     LayoutContext c = Context(2, 2026, 12, 10, 2, 6, 1, 1);
     Picture p = Build(c);
     ASSERT_TRUE(p.ok);
@@ -257,8 +238,6 @@ TEST(Layout2, SundayFirstBeginsWithSoAndKeepsTheWeekendRed)
 // The 1st of a 28-day February that starts on Monday sits in row 2, column 1.
 TEST(Grids, FebruaryStartingOnTheFirstDayLeavesRowOneEmpty)
 {
-    if (!TextIsBuilt())
-        GTEST_SKIP() << "the library's smoothed text is not built yet";
     for (int layout : {2, 3}) {
         LayoutContext c = Context(layout, 2027, 2, 10, 0, 0, 0, 1);
         Picture p = Build(c);
@@ -292,8 +271,6 @@ TEST(Grids, FebruaryStartingOnTheFirstDayLeavesRowOneEmpty)
 
 TEST(Layout3, ThreeMonthsAroundJanuaryWithTheirHolidays)
 {
-    if (!TextIsBuilt())
-        GTEST_SKIP() << "the library's smoothed text is not built yet";
     Picture p = Build(Context(3, 2027, 1, 13, 2, 0, 0, 1));
     ASSERT_TRUE(p.ok);
     Grid dec = GridOf(p, 0, 1, (int)(p.height / 3.25), 0);
@@ -323,8 +300,6 @@ TEST(Layout3, ThreeMonthsAroundJanuaryWithTheirHolidays)
 
 TEST(Fitting, DayStripShrinksToTheScreenWidth)
 {
-    if (!TextIsBuilt())
-        GTEST_SKIP() << "the library's smoothed text is not built yet";
     Picture p = Build(Context(1, 2026, 12, 10, 0, 0, 0, 0, 1024));
     ASSERT_TRUE(p.ok);
     EXPECT_LE(p.width, 1024);
@@ -338,8 +313,6 @@ TEST(Fitting, DayStripShrinksToTheScreenWidth)
 
 TEST(Fitting, DateLineShowsHolidayNamesOnASecondLine)
 {
-    if (!TextIsBuilt())
-        GTEST_SKIP() << "the library's smoothed text is not built yet";
     Picture plain = Build(Context(4, 2026, 12, 23, 2, 0, 0, 0));
     Picture eve = Build(Context(4, 2026, 12, 24, 2, 0, 0, 0));
     Picture christmas = Build(Context(4, 2026, 12, 25, 2, 0, 0, 0));
@@ -361,8 +334,6 @@ TEST(Fitting, DateLineShowsHolidayNamesOnASecondLine)
 
 TEST(Fitting, HugeFontsShrinkUntilTheGridsFitTheScreen)
 {
-    if (!TextIsBuilt())
-        GTEST_SKIP() << "the library's smoothed text is not built yet";
     LayoutContext c = Context(2, 2026, 12, 10, 2, 0, 1, 1);
     c.font.lfHeight = -998;
     Picture grid = Build(c);
@@ -381,8 +352,6 @@ TEST(Fitting, HugeFontsShrinkUntilTheGridsFitTheScreen)
 
 TEST(Layouts, UnknownLayoutsDrawAsTheDayStrip)
 {
-    if (!TextIsBuilt())
-        GTEST_SKIP() << "the library's smoothed text is not built yet";
     Picture strip = Build(Context(1, 2026, 12, 10, 2, 0, 1, 1));
     ASSERT_TRUE(strip.ok);
     for (int layout : {0, 6, -1}) {
@@ -396,8 +365,6 @@ TEST(Layouts, UnknownLayoutsDrawAsTheDayStrip)
 
 TEST(ClockPicture, DigitsInTheKeyColourStayVisible)
 {
-    if (!TextIsBuilt())
-        GTEST_SKIP() << "the library's smoothed text is not built yet";
     ClockContext c{};
     c.font.lfHeight = -96;
     c.font.lfWeight = 700;

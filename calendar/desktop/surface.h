@@ -100,5 +100,10 @@ void DumpPicture(const char* name, const BYTE* buffer, int width, int height);
 // Test build: appends "<name> <seconds>" of the calling thread's CPU time.
 void DumpThreadTime(const char* name);
 
-void WaitForCalendarThread(DWORD ms);
-void WaitForClockThread(DWORD ms);
+// Wait for the drawing thread to end and forget it.
+void EndCalendarThread();
+void EndClockThread();
+// Waits for a drawing thread to end, handling the messages other threads
+// send to the calling thread's windows meanwhile (a drawing step may be in
+// one), then closes its handle and clears it.
+void EndDrawingThread(HANDLE* thread);

@@ -240,10 +240,22 @@ void UnlockDesktopSettings()
     ReleaseSRWLockExclusive(&gSettingsLock);
 }
 
-void WaitForDesktopThreads(DWORD ms)
+void EndDesktopThreads()
 {
-    WaitForCalendarThread(ms);
-    WaitForClockThread(ms);
+    EndCalendarThread();
+    EndClockThread();
+}
+
+void EndDrawingThread(HANDLE* thread)
+{
+    if (!*thread)
+        return;
+    while (MsgWaitForMultipleObjects(1, thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    CloseHandle(*thread);
+    *thread = nullptr;
 }
 
 void EnterDrawingStep()

@@ -24,8 +24,6 @@ AppSettings gSettings = [] {
     s.Feiertage = 0;
     s.Snooze = 0;
     s.AutoUpdateOP = 0;
-    s.SndDevice = -1;
-    s.SndVolume = 100;
     return s;
 }();
 
@@ -44,7 +42,7 @@ enum ValueRule {
 enum ValueGroup {
     kLoadedAtStart,    // LoadSettings sets the default and reads it
     kKeptAcrossLoads,  // LoadSettings reads it but never resets it
-    kSoundGroup,       // LoadSoundSettings
+    kSoundGroup,       // LoadSettings like kLoadedAtStart; LoadSoundSettings alone too
     kLoadOnly,         // read by LoadSettings, written by others
 };
 
@@ -303,7 +301,7 @@ void LoadSettings()
     LoadMonthPictureTable();
 
     for (const MainValue& v : kMainValues)
-        if (v.group == kLoadedAtStart || v.group == kLoadOnly)
+        if (v.group != kKeptAcrossLoads)
             SetDefault(v);
     gSettings.KalenderX = -1;
     gSettings.KalenderY = -1;
@@ -317,9 +315,10 @@ void LoadSettings()
         ReadTextValue(key, "Path", gSettings.helpFolder, MAX_PATH);
         ReadTextValue(key, "Path", gSettings.defFolder, MAX_PATH);
         ReadTextValue(key, "Path", gSettings.langFolder, MAX_PATH);
+        // The sound values too: SaveSettings writes them back, also while
+        // nothing else reads them.
         for (const MainValue& v : kMainValues)
-            if (v.group != kSoundGroup)
-                ReadMainValue(key, v);
+            ReadMainValue(key, v);
         char text[MAX_PATH];
         if (ReadTextValue(key, "KalenderXY", text, sizeof(text))) {
             int values[3];

@@ -14,6 +14,7 @@
 
 #include "base/app.h"
 #include "base/test_call_log.h"
+#include "sound/sound.h"
 #include "picturedb/picturedb.h"
 #include "settings/registry.h"
 #include "tests/support/test_support.h"
@@ -184,6 +185,23 @@ TEST_F(PrivateRegistry, FreshStartWritesEveryDefaultTheRunEntryAndTheDataFolder)
     EXPECT_STREQ(gSettings.OnlineThemesPath, (dataFolder + "onlinethemen.dat").c_str());
     EXPECT_STREQ(gSettings.sDate, ".");
     EXPECT_EQ(gSettings.iDate, 1);
+}
+
+TEST_F(PrivateRegistry, StoredSoundDeviceAndVolumeSurviveEverySave)
+{
+    SetDword(kMain, "SndDevice", 3);
+    SetDword(kMain, "SndVolume", 40);
+    LoadSettings();
+    EXPECT_EQ(gSettings.SndDevice, 3);
+    EXPECT_EQ(gSettings.SndVolume, 40);
+    // With two usable devices this run plays on the default one; with four on the third.
+    EXPECT_EQ(SoundDeviceForRun(gSettings.SndDevice, 2), -1);
+    EXPECT_EQ(SoundDeviceForRun(gSettings.SndDevice, 4), 3);
+    EXPECT_EQ(SoundDeviceForRun(0, 4), -1);
+    EXPECT_EQ(SoundDeviceForRun(-1, 4), -1);
+    SaveSettings();
+    EXPECT_EQ(Get(kMain, "SndDevice").Dword(), 3u);
+    EXPECT_EQ(Get(kMain, "SndVolume").Dword(), 40u);
 }
 
 TEST_F(PrivateRegistry, AnOlderDataFolderNamedByTheMakerIsUsedAsItIs)

@@ -11,8 +11,6 @@
 
 namespace {
 
-typedef HWND(WINAPI* HtmlHelpFn)(HWND, LPCSTR, UINT, DWORD_PTR);
-
 struct HelpTopic {
     int topic;
     const char* key;
@@ -37,18 +35,6 @@ const HelpTopic kHelpTopics[] = {
 const HelpTopic kMainTopic = {0, "HLP_MAIN", "::html/de/index.html>main"};
 
 }  // namespace
-
-HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data)
-{
-    static HtmlHelpFn htmlHelp = nullptr;
-    static bool tried = false;
-    if (!tried) {
-        tried = true;
-        if (HMODULE module = LoadLibraryA("hhctrl.ocx"))
-            htmlHelp = (HtmlHelpFn)(void*)GetProcAddress(module, "HtmlHelpA");
-    }
-    return htmlHelp ? htmlHelp(caller, file, command, data) : nullptr;
-}
 
 void BuildHelpPath(int topic, char* path, int size)
 {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "common/win/html_help.h"
+
 // Name of the language file in the language folder; the calendar program
 // leaves it empty and so shows its German defaults.
 extern char gLangFileName[MAX_PATH];
@@ -17,8 +19,6 @@ const char* IntFormat(const char* section, const char* key, const char* def);
 // gDayNames and gMonthNames from the language file, German by default.
 void LoadDayMonthNames();
 
-// HTML Help, loaded from hhctrl.ocx by name on first use; NULL when it is missing.
-HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data);
 // Help file path with the page of the topic appended.
 void BuildHelpPath(int topic, char* path, int size);
 void ShowHelp(HWND window, void* reserved, int topic);

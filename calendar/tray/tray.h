@@ -19,6 +19,10 @@ void FormatDayInfoText(char* buffer, int size);
 BOOL CallNotifyIcon(HWND window, DWORD message, UINT id, HICON icon, const char* tip, BOOL ownIcon);
 void UpdateTrayIcon(HWND window, int moon, int busy);
 BOOL RemoveTrayIcon(HWND window);
+// The message a new notification area (Explorer restarted) broadcasts to
+// every top-level window; the icon must then be added again.
+UINT TaskbarCreatedMessage();
+void AddTrayIconAgain(HWND window, int moon);
 void SetDesktopIconTextColor(COLORREF colour);
 
 // Shell_NotifyIconA; tests put a recorder here.

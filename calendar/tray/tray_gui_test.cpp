@@ -12,38 +12,9 @@
 #include "base/app.h"
 #include "base/seams.h"
 #include "common/win/display.h"
-#include "imaging/is5.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-// The imaging entries the icons are made with may still be stand-ins that
-// report code 45 for every call; a real entry reports a missing argument.
-bool ImagingEntriesBuilt(bool withReader)
-{
-    auto stub = [] { return ISGetLastError() == 45; };
-    is5_FillSolidRect(nullptr, 0, 0, 3, 0, nullptr, 0, 0);
-    if (stub())
-        return false;
-    is5_GetTextLineSize2(nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr);
-    if (stub())
-        return false;
-    is5_DrawSmoothTextOnRGB2(nullptr, 0, 0, 0, nullptr, nullptr, 1, nullptr, 0, 0, 0);
-    if (stub())
-        return false;
-    is5_RGBToHBITMAP(nullptr, 0, 0, 0, nullptr, nullptr);
-    if (stub())
-        return false;
-    if (withReader) {
-        is5_ReadImage(nullptr, nullptr, nullptr, 0, 0);
-        if (stub())
-            return false;
-        is5_LoadResourceBitmap(nullptr, nullptr, nullptr);
-        if (stub())
-            return false;
-    }
-    return true;
-}
 
 class TrayDisplay : public ::testing::Test {
 protected:
@@ -103,8 +74,6 @@ bool ReadIcon(HICON icon, IconPixels* out)
 
 TEST_F(TrayDisplay, TrayDayIconShowsRedDigitsOnYellowAndIsOpaque)
 {
-    if (!ImagingEntriesBuilt(false))
-        GTEST_SKIP() << "fill, text or bitmap entries of the imaging library not built yet";
     HICON icon = CreateTrayDayIcon(31, 16, 16, RGB(255, 255, 0), RGB(255, 0, 0));
     ASSERT_NE(icon, nullptr);
     IconPixels px;
@@ -129,8 +98,6 @@ TEST_F(TrayDisplay, TrayDayIconShowsRedDigitsOnYellowAndIsOpaque)
 
 TEST_F(TrayDisplay, DayIconIsTheCalendarSheetWithTheDay)
 {
-    if (!ImagingEntriesBuilt(true))
-        GTEST_SKIP() << "reader, text or bitmap entries of the imaging library not built yet";
     HICON icon = CreateDayIcon(7, RGB(0, 0, 0));
     ASSERT_NE(icon, nullptr);
     IconPixels px;

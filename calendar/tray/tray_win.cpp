@@ -195,15 +195,37 @@ void UpdateTrayIcon(HWND window, int moon, int busy)
     else
         FormatDateText(tip, sizeof tip);
 
-    // An add that failed (no notification area yet) is tried again next time.
-    if (CallNotifyIcon(window, gTrayNotAdded ? NIM_ADD : NIM_MODIFY, TRAY_ICON_ID, icon, tip, own) && gTrayNotAdded)
+    BOOL shown = FALSE;
+    if (!gTrayNotAdded)
+        shown = CallNotifyIcon(window, NIM_MODIFY, TRAY_ICON_ID, icon, tip, FALSE);
+    // A shell that was restarted has forgotten the icon, so a failed change
+    // adds it anew. A first add that failed (no notification area yet) is
+    // tried again at the next update; after an icon was once shown, every
+    // update tries the change first.
+    if (!shown)
+        shown = CallNotifyIcon(window, NIM_ADD, TRAY_ICON_ID, icon, tip, FALSE);
+    if (shown)
         gTrayNotAdded = 0;
+    if (own)
+        DestroyIcon(icon);
 }
 
 BOOL RemoveTrayIcon(HWND window)
 {
     gTrayNotAdded = 1;
     return CallNotifyIcon(window, NIM_DELETE, TRAY_ICON_ID, nullptr, nullptr, FALSE);
+}
+
+UINT TaskbarCreatedMessage()
+{
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+void AddTrayIconAgain(HWND window, int moon)
+{
+    gTrayNotAdded = 1;
+    UpdateTrayIcon(window, moon, 0);
 }
 
 void FormatDateText(char* buffer, int size)

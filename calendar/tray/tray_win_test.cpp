@@ -172,6 +172,45 @@ TEST_F(TrayTexts, AFailedAddIsTriedAgain)
     EXPECT_EQ(gCalls[2].message, DWORD(NIM_MODIFY));
 }
 
+int gModifyFailures = 0;
+
+// A shell that has forgotten the icon: the next change fails.
+BOOL WINAPI ForgetfulNotify(DWORD message, NOTIFYICONDATAA* data)
+{
+    gCalls.push_back({message, *data});
+    if (message == NIM_MODIFY && gModifyFailures > 0) {
+        gModifyFailures--;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST_F(TrayTexts, AFailedChangeAddsTheIconAgain)
+{
+    gShellNotifyIcon = ForgetfulNotify;
+    UpdateTrayIcon(nullptr, 1, 0);
+    gModifyFailures = 1;
+    UpdateTrayIcon(nullptr, 1, 0);
+    UpdateTrayIcon(nullptr, 1, 0);
+    ASSERT_EQ(gCalls.size(), 4u);
+    EXPECT_EQ(gCalls[0].message, DWORD(NIM_ADD));
+    EXPECT_EQ(gCalls[1].message, DWORD(NIM_MODIFY));
+    EXPECT_EQ(gCalls[2].message, DWORD(NIM_ADD));
+    EXPECT_EQ(gCalls[3].message, DWORD(NIM_MODIFY));
+    // The add carries the same icon and tip as the change it replaces.
+    EXPECT_EQ(gCalls[2].data.hIcon, gCalls[1].data.hIcon);
+    EXPECT_STREQ(gCalls[2].data.szTip, "Montag 07.06.2010");
+
+    // Made by the update and destroyed only after both calls.
+    gCalls.clear();
+    gModifyFailures = 1;
+    UpdateTrayIcon(nullptr, 0, 0);
+    ASSERT_EQ(gCalls.size(), 2u);
+    ASSERT_NE(gCalls[1].data.hIcon, HICON(nullptr));
+    ICONINFO info;
+    EXPECT_FALSE(GetIconInfo(gCalls[1].data.hIcon, &info)) << "not destroyed";
+}
+
 TEST_F(TrayTexts, TipIsCutTo127Characters)
 {
     std::string longTip(300, 'a');

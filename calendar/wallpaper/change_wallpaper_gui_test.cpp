@@ -84,8 +84,7 @@ protected:
     void SetUp() override
     {
         exe_ = WindowsPath(vt::BuildPath("bin/vesko_test.exe"));
-        if (GetFileAttributesA(exe_.c_str()) == INVALID_FILE_ATTRIBUTES)
-            GTEST_SKIP() << "no test build of the program (bin/vesko_test.exe)";
+        ASSERT_NE(GetFileAttributesA(exe_.c_str()), INVALID_FILE_ATTRIBUTES) << "no test build of the program";
         id_ = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetParam());
         work_ = WindowsPath(vt::BuildPath("change_wallpaper_desktop_" + id_));
         CreateDirectoryA(work_.c_str(), nullptr);

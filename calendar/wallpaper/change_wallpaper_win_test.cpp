@@ -17,9 +17,11 @@
 #include "imaging/is5.h"
 #include "picturedb/picturedb.h"
 #include "settings/settings.h"
+#include "tests/support/failing_sink.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win_test_helpers.h"
 #include "wallpaper/wallpaper.h"
+#include "wallpaper/wallpaper_file.h"
 
 namespace {
 
@@ -68,6 +70,32 @@ bool WriteCorruptJpeg(const std::string& path)
     for (size_t i = 2; i + 4 < bytes.size(); i++)
         if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC1 || bytes[i + 1] == 0xC2)) {
             bytes[i + 4] = 7;
+            return vt::WriteFileBytes(path, bytes);
+        }
+    return false;
+}
+
+// A 640 x 480 JPEG cut at half its length: its upper half decodes, the rest
+// comes out grey.
+bool WriteHalfJpeg(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    if (!WriteJpeg(path, 640, 480) || !vt::ReadFileBytes(path, &bytes))
+        return false;
+    bytes.resize(bytes.size() / 2);
+    return vt::WriteFileBytes(path, bytes);
+}
+
+// A whole JPEG with three stray bytes before its scan's marker, which
+// decoders pass over with a warning.
+bool WriteJpegWithStrayBytes(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    if (!WriteJpeg(path, 64, 48) || !vt::ReadFileBytes(path, &bytes))
+        return false;
+    for (size_t i = 2; i + 1 < bytes.size(); i++)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) {
+            bytes.insert(bytes.begin() + (ptrdiff_t)i, {0x12, 0x34, 0x56});
             return vt::WriteFileBytes(path, bytes);
         }
     return false;
@@ -284,6 +312,53 @@ protected:
         DWORD v;
         memcpy(&v, it->second.data(), 4);
         return v;
+    }
+
+    // A current desktop file and stored picture "C05X" that a failed change
+    // must leave as they are; the file's bytes.
+    std::vector<uint8_t> PlaceOldWallpaper()
+    {
+        char wallpaper[MAX_PATH];
+        GetWallpaperPath(wallpaper, sizeof(wallpaper));
+        EXPECT_EQ(wallpaper, wallpaper_);
+        std::vector<uint8_t> old(54 + 4 * 4 * 3, 0x5A);
+        old[0] = 'B';
+        old[1] = 'M';
+        EXPECT_TRUE(vt::WriteFileBytes(wallpaper_, old));
+        SetOld("C05X", "2026-12-09 09:00");
+        SaveLastPicture();
+        return old;
+    }
+
+    // Nothing set on the desktop, the file and the stored values unchanged,
+    // nothing half-written left beside the file.
+    void ExpectOldWallpaperKept(const std::vector<uint8_t>& old,
+                                const std::map<std::string, std::vector<BYTE>>& stored)
+    {
+        EXPECT_TRUE(gFakes.spi.empty());
+        EXPECT_EQ(gSettings.OldPic, std::string("C05X"));
+        EXPECT_EQ(StoredValues(), stored);
+        std::vector<uint8_t> now;
+        EXPECT_TRUE(vt::ReadFileBytes(wallpaper_, &now));
+        EXPECT_EQ(now, old);
+        EXPECT_EQ(FilesBesideWallpaper(), std::vector<std::string>{"wallpaper.bmp"});
+    }
+
+    // Names of the files in the wallpaper's folder.
+    std::vector<std::string> FilesBesideWallpaper()
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        std::string pattern = appData_ + "\\Brantlow\\Raridavezazezud\\*";
+        HANDLE find = FindFirstFileA(pattern.c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(found.cFileName);
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+        return names;
     }
 
     std::string rootPath_, folder_, appData_, wallpaper_;
@@ -561,53 +636,114 @@ TEST_F(ChangeWallpaperTest, EveryAttemptFailingLeavesTheCurrentPictureAndStoredV
 TEST_F(ChangeWallpaperTest, BrokenPictureFilesFailEveryAttemptAndChangeNothing)
 {
     const std::string empty = folder_ + "\\leer.jpg", corrupt = folder_ + "\\kaputt.jpg",
-                      truncated = folder_ + "\\halb.png", thin = folder_ + "\\duenn.jpg";
+                      truncated = folder_ + "\\halb.png", thin = folder_ + "\\duenn.jpg",
+                      cut = folder_ + "\\halb.jpg";
     ASSERT_TRUE(vt::WriteFileBytes(empty, {}));
     ASSERT_TRUE(WriteCorruptJpeg(corrupt));
     ASSERT_TRUE(WriteTruncatedPng(truncated));
     ASSERT_TRUE(WriteJpeg(thin, 1, 20000));
-    for (const std::string* path : {&empty, &corrupt, &truncated, &thin}) {
+    ASSERT_TRUE(WriteHalfJpeg(cut));
+    for (const std::string* path : {&empty, &corrupt, &truncated, &thin, &cut}) {
         PictureRecord record = FileRecord(path->c_str());
         record.cropToFill = 1;
         Append(record);
     }
-    // The desktop's current file and the stored picture, to stay as they are.
-    char wallpaper[MAX_PATH];
-    GetWallpaperPath(wallpaper, sizeof(wallpaper));
-    ASSERT_EQ(wallpaper, wallpaper_);
-    std::vector<uint8_t> old(54 + 4 * 4 * 3, 0x5A);
-    old[0] = 'B';
-    old[1] = 'M';
-    ASSERT_TRUE(vt::WriteFileBytes(wallpaper_, old));
-    SetOld("C05X", "2026-12-09 09:00");
-    SaveLastPicture();
+    std::vector<uint8_t> old = PlaceOldWallpaper();
     auto stored = StoredValues();
 
     gFakes.realBuiltin = RenderBuiltinWallpaper;
     gFakes.realFile = RenderFileWallpaper;
-    gFakes.draws = {0, 1, 2, 3};
+    gFakes.draws = {0, 1, 2, 3, 4};
     EXPECT_EQ(ChangeWallpaper(nullptr, nullptr, 1, 0, 1, GetMainPictureRecord()), 0);
     ASSERT_EQ(gFakes.renders.size(), 16u);
     for (size_t i = 0; i < 16; i++)
         EXPECT_FALSE(gFakes.renders[i].builtin) << gFakes.renders[i].name;
-    EXPECT_TRUE(gFakes.spi.empty());
-    EXPECT_EQ(gSettings.OldPic, std::string("C05X"));
-    EXPECT_EQ(StoredValues(), stored);
+    EXPECT_EQ(gFakes.renders[4].name, cut);
+    ExpectOldWallpaperKept(old, stored);
+}
+
+// What keeps a new picture from reaching the desktop's file.
+enum class Blocker { kSinkFailsHalfway, kWallpaperHeldOpen };
+
+int64_t gSinkBudget = 0;
+
+HISDEST OpenHalfSink(const char* path)
+{
+    return vt::OpenFailingFileSink(path, gSinkBudget);
+}
+
+class BlockedWallpaperFile : public ChangeWallpaperTest, public ::testing::WithParamInterface<Blocker> {
+protected:
+    void TearDown() override
+    {
+        gOpenWallpaperSink = saved_;
+        ChangeWallpaperTest::TearDown();
+    }
+    WallpaperSinkOpener saved_ = gOpenWallpaperSink;
+};
+
+TEST_P(BlockedWallpaperFile, LeavesTheOldFileAndTheStoredPicture)
+{
+    const std::string picture = folder_ + "\\neu.jpg";
+    ASSERT_TRUE(WriteJpeg(picture, 640, 480));
+    Append(FileRecord(picture.c_str()));
+    std::vector<uint8_t> old = PlaceOldWallpaper();
+    auto stored = StoredValues();
+
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (GetParam() == Blocker::kSinkFailsHalfway) {
+        // The header and half of the 1280 x 1024 rows, then a full disk.
+        gSinkBudget = 54 + 1280 * 3 * 512;
+        gOpenWallpaperSink = OpenHalfSink;
+    } else {
+        held = CreateFileA(wallpaper_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    }
+    gFakes.realFile = RenderFileWallpaper;
+    gFakes.draws = {0};
+    EXPECT_EQ(ChangeWallpaper(nullptr, nullptr, 1, 0, 1, GetMainPictureRecord()), 0);
+    if (held != INVALID_HANDLE_VALUE)
+        CloseHandle(held);
+
+    EXPECT_EQ(gFakes.renders.size(), 16u);
+    ExpectOldWallpaperKept(old, stored);
+
+    // Once nothing is in the way, the same picture is set.
+    gOpenWallpaperSink = saved_;
+    gFakes = Fakes();
+    gFakes.now = At("2026-12-10 09:00");
+    gFakes.realFile = RenderFileWallpaper;
+    gFakes.draws = {0};
+    EXPECT_EQ(ChangeWallpaper(nullptr, nullptr, 1, 0, 1, GetMainPictureRecord()), 1);
+    EXPECT_EQ(gSettings.OldPic, picture);
     std::vector<uint8_t> now;
     ASSERT_TRUE(vt::ReadFileBytes(wallpaper_, &now));
-    EXPECT_EQ(now, old);
-    // Nothing half-written is left beside it.
-    WIN32_FIND_DATAA found;
-    std::string pattern = appData_ + "\\Brantlow\\Raridavezazezud\\*";
-    HANDLE find = FindFirstFileA(pattern.c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    std::vector<std::string> names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    EXPECT_EQ(names, std::vector<std::string>{"wallpaper.bmp"});
+    EXPECT_EQ(now.size(), 54u + 1280u * 1024u * 3u);
+    EXPECT_EQ(FilesBesideWallpaper(), std::vector<std::string>{"wallpaper.bmp"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Blockers, BlockedWallpaperFile,
+                         ::testing::Values(Blocker::kSinkFailsHalfway, Blocker::kWallpaperHeldOpen));
+
+TEST_F(ChangeWallpaperTest, AJpegWithStrayBytesBeforeAMarkerStillBecomesTheWallpaper)
+{
+    const std::string stray = folder_ + "\\streu.jpg";
+    ASSERT_TRUE(WriteJpegWithStrayBytes(stray));
+    PictureRecord record = FileRecord(stray.c_str());
+    record.cropToFill = 1;
+    Append(record);
+    SetOld("C05X", "2026-12-09 09:00");
+    gFakes.realFile = RenderFileWallpaper;
+    gFakes.draws = {0};
+    EXPECT_EQ(ChangeWallpaper(nullptr, nullptr, 1, 0, 1, GetMainPictureRecord()), 1);
+    ASSERT_EQ(gFakes.renders.size(), 1u);
+    ASSERT_EQ(gFakes.spi.size(), 1u);
+    EXPECT_EQ(gFakes.spi[0].path, wallpaper_);
+    EXPECT_EQ(gSettings.OldPic, stray);
+    EXPECT_EQ(StoredText("OldPic"), stray);
+    std::vector<uint8_t> bmp;
+    ASSERT_TRUE(vt::ReadFileBytes(wallpaper_, &bmp));
+    EXPECT_EQ(bmp.size(), 54u + 1280u * 1024u * 3u);
 }
 
 TEST_F(ChangeWallpaperTest, TheWallpaperFolderIsMadeUnderApplicationData)

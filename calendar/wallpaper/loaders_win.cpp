@@ -57,13 +57,24 @@ HBITMAP CoverWithDisplay(const uint8_t* pixels, uint32_t w, uint32_t h, int widt
 
 }  // namespace
 
+void* ReadWholePicture(HISSRC source, bool jpeg2000, uint32_t* width, uint32_t* height)
+{
+    void* pixels = jpeg2000 ? SAJ2KReadImage(source, width, height, 24, 1.0, 0)
+                            : is5_ReadImage(source, width, height, 0, 0);
+    // A reader hands back what it read before a failure: never shown as a picture.
+    if (pixels && ISGetLastError() != 0) {
+        GlobalFree(pixels);
+        pixels = nullptr;
+    }
+    return pixels;
+}
+
 HBITMAP ReadAndFitImage(HISSRC source, int readerType, int width, int height, int nearest)
 {
     if (!source || width <= 0 || height <= 0)
         return nullptr;
     uint32_t w = 0, h = 0;
-    void* pixels = readerType == kReaderJpeg2000 ? SAJ2KReadImage(source, &w, &h, 24, 1.0, 0)
-                                                 : is5_ReadImage(source, &w, &h, 0, 0);
+    void* pixels = ReadWholePicture(source, readerType == kReaderJpeg2000, &w, &h);
     if (!pixels)
         return nullptr;
     HBITMAP bitmap = CoverWithDisplay((const uint8_t*)pixels, w, h, width, height,

@@ -60,7 +60,7 @@ TEST_P(MonthPicture, DecodesWithinTheScreenSizesAndHasA150x112Preview)
 
 INSTANTIATE_TEST_SUITE_P(Months, MonthPicture, ::testing::Range(1, 13));
 
-TEST(MonthPictureCredits, NameAPackageFileAuthorAndLicenceForEachMonth)
+TEST(MonthPictureCredits, NameATitlePackageFileAuthorAndLicenceForEachMonth)
 {
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(vt::ReadFileBytes(AssetPath("CREDITS"), &bytes));
@@ -87,7 +87,7 @@ TEST(MonthPictureCredits, NameAPackageFileAuthorAndLicenceForEachMonth)
     ASSERT_EQ(entries.size(), 12u);
     for (int m = 1; m <= 12; m++) {
         ASSERT_EQ(entries.count(m), 1u) << "month " << m;
-        for (const char* key : {"package", "file", "author", "licence"})
+        for (const char* key : {"title", "package", "file", "author", "licence"})
             EXPECT_FALSE(entries[m][key].empty()) << "month " << m << " " << key;
     }
 }

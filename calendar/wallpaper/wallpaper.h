@@ -27,6 +27,10 @@ void ProcessImage(BYTE* pixels, int width, int height, const PictureRecord* reco
 // A new bitmap with the record's adjustments, or NULL; `work` holds width x height x 3 bytes.
 HBITMAP ProcessBitmap(BYTE* work, HBITMAP bitmap, int width, int height, const PictureRecord* record);
 
+// The picture of a source, read whole (JPEG 2000 by its own reader); NULL when
+// the read failed or left a code, as a damaged file read partly does.
+void* ReadWholePicture(HISSRC source, bool jpeg2000, uint32_t* width, uint32_t* height);
+
 // Loaders: bitmaps that cover the box exactly, or NULL. Bitmaps are the caller's to delete.
 HBITMAP ReadAndFitImage(HISSRC source, int readerType, int width, int height, int nearest);
 HBITMAP LoadFromResource(const char* name, const char* type, int width, int height);

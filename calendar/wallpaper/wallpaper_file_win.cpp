@@ -6,6 +6,17 @@
 
 #include "imaging/is5.h"
 
+namespace {
+
+HISDEST OpenFileSink(const char* path)
+{
+    return is5_OpenFileDest(path, 0);
+}
+
+}  // namespace
+
+WallpaperSinkOpener gOpenWallpaperSink = OpenFileSink;
+
 int WriteWallpaperFile(const char* path, const uint8_t* pixels, int32_t width, int32_t height)
 {
     if (!path || !*path || !pixels || width <= 0 || height <= 0)
@@ -15,7 +26,7 @@ int WriteWallpaperFile(const char* path, const uint8_t* pixels, int32_t width, i
     if (fileBytes > 0x7FFFFFFF)
         return 0;
     std::string temporary = std::string(path) + ".tmp";
-    HISDEST dest = is5_OpenFileDest(temporary.c_str(), 0);
+    HISDEST dest = gOpenWallpaperSink(temporary.c_str());
     if (!dest)
         return 0;
     is5_WriteBMP(dest, pixels, (uint32_t)width, (uint32_t)height, 24, (uint32_t)width * 3, 0, nullptr, nullptr, 0);

@@ -9,6 +9,7 @@
 #include "wallpaper/wallpaper_file.h"
 #include "wallpaper/wallpaper_render.h"
 #include "common/pictures/wallpaper_tables.h"
+#include "text/text.h"
 
 namespace {
 
@@ -28,23 +29,17 @@ void* ReadBuiltinPicture(const char* name, uint32_t* width, uint32_t* height)
     return pixels;
 }
 
+// A damaged file can come back partly read: never a wallpaper. The caller
+// draws another picture.
 void* ReadPictureFile(const char* path, uint32_t* width, uint32_t* height)
 {
-    HISSRC source = is5_OpenFileSource(path);
-    if (!source)
-        return nullptr;
     void* pixels = nullptr;
-    if (HasJpeg2000Extension(path)) {
-        pixels = SAJ2KReadImage(source, width, height, 24, 1.0, 0);
-    } else {
-        pixels = is5_ReadImage(source, width, height, 0, 0);
-        // A damaged file can come back partly read: never a wallpaper.
-        if (pixels && ISGetLastError() != 0) {
-            GlobalFree(pixels);
-            pixels = nullptr;
-        }
+    if (HISSRC source = is5_OpenFileSource(path)) {
+        pixels = ReadWholePicture(source, HasJpeg2000Extension(path), width, height);
+        is5_CloseSource(source);
     }
-    is5_CloseSource(source);
+    if (!pixels)
+        LogLine("Hintergrundbild nicht lesbar: %s", path);
     return pixels;
 }
 

@@ -194,10 +194,22 @@ struct FailureCase {
     int cropToFill;
 };
 
+// The first half of a JPEG fixture, in a file of the build folder.
+std::string HalfOfJpeg(const char* fixture, const char* name)
+{
+    std::vector<uint8_t> jpeg;
+    vt::ReadFileBytes(vt::FixturePath(fixture), &jpeg);
+    jpeg.resize(jpeg.size() / 2);
+    const std::string path = vt::BuildPath(name);
+    vt::WriteFileBytes(path, jpeg);
+    return path;
+}
+
 std::vector<FailureCase> FailureCases()
 {
-    // Files made here: a 0-byte file and a JPEG whose frame header gives a
-    // width of 0. (A JPEG cut short still decodes, grey below the cut.)
+    // Files made here: a 0-byte file, a JPEG whose frame header gives a
+    // width of 0 and a JPEG cut at half its length (which decodes to a
+    // picture grey below the cut, with a code).
     const std::string empty = vt::BuildPath("wallpaper_render_empty.jpg");
     vt::WriteFileBytes(empty, {});
     std::vector<uint8_t> jpeg;
@@ -212,6 +224,9 @@ std::vector<FailureCase> FailureCases()
     return {
         {"a 0-byte file", false, empty, 1},
         {"a JPEG of width 0", false, corrupt, 1},
+        {"a JPEG cut at half its length", false, HalfOfJpeg("wp_smooth.jpg", "wallpaper_render_half.jpg"), 1},
+        {"a JPEG cut at half its length, fitted", false, HalfOfJpeg("wp_portrait.jpg", "wallpaper_render_half2.jpg"),
+         0},
         {"a text file", false, vt::FixturePath("wp_probe.txt"), 1},
         {"a missing file", false, vt::BuildPath("wallpaper_render_missing.jpg"), 0},
         {"1 x 20000 in cover mode", false, vt::FixturePath("wp_line.jpg"), 1},
@@ -328,6 +343,16 @@ TEST_F(ProgramModule, FilesOfNoKnownTypeGiveNoBitmap)
     EXPECT_EQ(LoadFromFile(vt::FixturePath("wp_probe.txt").c_str(), 150, 112, 0), nullptr);
     EXPECT_EQ(LoadFromFile(vt::FixturePath("wp_missing.jpg").c_str(), 150, 112, 0), nullptr);
     EXPECT_EQ(LoadFromFileEx(vt::FixturePath("wp_probe.txt").c_str(), 1, 150, 112, 0), nullptr);
+}
+
+TEST_F(ProgramModule, APictureReadOnlyPartlyGivesNoBitmap)
+{
+    const std::string half = HalfOfJpeg("wp_smooth.jpg", "wallpaper_load_half.jpg");
+    EXPECT_EQ(LoadFromFile(half.c_str(), 150, 112, 0), nullptr);
+    HISSRC source = is5_OpenFileSource(half.c_str());
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(ReadAndFitImage(source, 1, 150, 112, 1), nullptr);
+    is5_CloseSource(source);
 }
 
 TEST_F(ProgramModule, AMetafileComesOutAtTheBoxSize)

@@ -65,12 +65,22 @@ bool IsValidDate(int day, int month, int year) {
     return month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(month, year);
 }
 
+// The states that joined in 1990 (Brandenburg, Mecklenburg-Vorpommern,
+// Sachsen, Sachsen-Anhalt, Thüringen) follow the Federal Republic's law
+// before that year: the calendar knows no holidays of the GDR.
+constexpr int kUnityYear = 1990;
+
 // Regions where a fixed date is a holiday in the given year. Holidays that
 // were introduced later follow the year the law took effect.
 RegionSet FixedHolidayRegions(int day, int month, int year) {
     switch (month * 100 + day) {
     case 101: return kAllRegions;
-    case 106: return Regions({1, 2, 14, 17, 18});
+    case 106: {
+        RegionSet set = Regions({1, 2, 17, 18});
+        // The first 6 January after Sachsen-Anhalt joined.
+        if (year > kUnityYear) set |= Regions({14});
+        return set;
+    }
     case 308: {
         RegionSet set = 0;
         if (year >= 2019) set |= Regions({3});
@@ -79,13 +89,15 @@ RegionSet FixedHolidayRegions(int day, int month, int year) {
     }
     case 501: return kAllRegions & ~kSwitzerland;
     case 508: return (year == 2020 || year == 2025) ? Regions({3}) : 0;
-    case 801: return kSwitzerland;
+    // The Federal Republic's day of German unity until 1990.
+    case 617: return (year >= 1954 && year <= kUnityYear) ? kGermany : 0;
+    case 801: return year >= 1994 ? kSwitzerland : 0;
     case 815: return Regions({2, 12, 17, 18});
     case 920: return year >= 2019 ? Regions({16}) : 0;
-    case 1003: return kGermany;
-    case 1026: return kAustria;
+    case 1003: return year >= kUnityYear ? kGermany : 0;
+    case 1026: return year >= 1967 ? kAustria : 0;
     case 1031: {
-        RegionSet set = Regions({4, 8, 13, 14, 16});
+        RegionSet set = year >= kUnityYear ? Regions({4, 8, 13, 14, 16}) : 0;
         if (year == 2017) set |= kGermany;
         if (year >= 2018) set |= Regions({5, 6, 9, 15});
         return set;
@@ -134,6 +146,7 @@ struct NameRule {
     int b;  // kFixed: month; kSundayInDays: first day
     RuleRegions regions;
     const char* name;
+    int fromYear = 0, toYear = 9999;  // years the name stands for a day in force
 };
 
 // The order of this table is the order of the names in the result.
@@ -152,6 +165,7 @@ const NameRule kNameRules[] = {
     {kFixed, 5, 5, kAny, "Europatag"},
     {kFixed, 8, 5, kWhereHoliday, "Tag der Befreiung"},
     {kSundayInDays, 5, 8, kAny, "Muttertag"},
+    {kFixed, 17, 6, kGerman, "Tag der deutschen Einheit", 1954, kUnityYear},
     {kFixed, 21, 6, kAny, "Sommeranfang"},
     {kFixed, 24, 6, kAny, "Johannistag"},
     {kFixed, 29, 6, kAny, "Peter und Paul"},
@@ -160,7 +174,7 @@ const NameRule kNameRules[] = {
     {kFixed, 8, 9, kAny, "Mari\xE4 Geburt"},
     {kFixed, 20, 9, kWhereHoliday, "Weltkindertag"},
     {kFixed, 23, 9, kAny, "Herbstanfang"},
-    {kFixed, 3, 10, kGerman, "Tag der deutschen Einheit"},
+    {kFixed, 3, 10, kGerman, "Tag der deutschen Einheit", kUnityYear},
     {kFixed, 26, 10, kAustriaOnly, "Nationalfeiertag"},
     {kFixed, 31, 10, kAny, "Reformationstag"},
     {kLastSunday, 10, 0, kAny, "Ende der Sommerzeit"},
@@ -318,7 +332,9 @@ int IsPublicHoliday(int day, int month, int year, int region, bool anyRegion) {
     RegionSet bit = RegionSet(1) << region;
     if (FixedHolidayRegions(day, month, year) & bit) return 1;
     if (EasterHolidayRegions(easterOffset) & bit) return 1;
-    if (region == 13 && doy == FourthAdvent(year) - 32) return 1;
+    // Buß- und Bettag: every German region until 1994, from 1995 Saxony alone.
+    bool repentance = year <= 1994 ? (kGermany & bit) != 0 : region == 13;
+    if (repentance && doy == FourthAdvent(year) - 32) return 1;
     return 0;
 }
 
@@ -342,6 +358,7 @@ void GetHolidayNames(int day, int month, int year, int region, char* buffer, int
         case kEaster: hit = doy == easter + rule.a; break;
         case kAdvent: hit = doy == advent + rule.a; break;
         }
+        hit = hit && year >= rule.fromYear && year <= rule.toYear;
         if (hit && RegionsMatch(rule.regions, day, month, year, region)) {
             AppendBounded(buffer, size, rule.name);
             AppendBounded(buffer, size, " \r\n");

@@ -154,6 +154,12 @@ TEST(CalendarArithmetic, TwoDigitYearsAndMonthsOutOfRange) {
 
 // ---- Public holidays: an expected set written from the law of each year ----
 
+// One row per law or decision: a fixed day, the regions it holds in and the
+// first and last year it held. Regions: 1..16 the German states in
+// alphabetical order (4 Brandenburg, 8 Mecklenburg-Vorpommern, 13 Sachsen,
+// 14 Sachsen-Anhalt and 16 Thueringen joined on 3 October 1990; before that
+// the calendar gives them the Federal Republic's days), 17 Austria,
+// 18 Switzerland.
 struct FixedRow {
     int day, month;
     std::vector<int> regions;
@@ -166,55 +172,64 @@ std::vector<int> Range(int a, int b) {
     return v;
 }
 
+const int kAlways = 0, kStill = 9999;
+
 std::vector<FixedRow> FixedRows() {
     return {
-        {1, 1, Range(1, 18), 0, 9999},
-        {25, 12, Range(1, 18), 0, 9999},
-        {26, 12, Range(1, 18), 0, 9999},
-        {1, 5, Range(1, 17), 0, 9999},
-        {3, 10, Range(1, 16), 0, 9999},
-        {6, 1, {1, 2, 14, 17, 18}, 0, 9999},
-        {15, 8, {2, 12, 17, 18}, 0, 9999},
-        {1, 11, {1, 2, 10, 11, 12, 17, 18}, 0, 9999},
-        {26, 10, {17}, 0, 9999},
-        {8, 12, {17}, 0, 9999},
-        {1, 8, {18}, 0, 9999},
-        {31, 10, {4, 8, 13, 14, 16}, 0, 9999},
-        {31, 10, Range(1, 16), 2017, 2017},
-        {31, 10, {5, 6, 9, 15}, 2018, 9999},
-        {8, 3, {3}, 2019, 9999},
-        {8, 3, {8}, 2023, 9999},
-        {20, 9, {16}, 2019, 9999},
-        {8, 5, {3}, 2020, 2020},
+        {1, 1, Range(1, 18), kAlways, kStill},
+        {6, 1, {1, 2, 17, 18}, kAlways, kStill},
+        {6, 1, {14}, 1991, kStill},                  // Sachsen-Anhalt's first 6 January as a state
+        {8, 3, {3}, 2019, kStill},                   // Internationaler Frauentag, Berlin
+        {8, 3, {8}, 2023, kStill},                   // and Mecklenburg-Vorpommern
+        {1, 5, Range(1, 17), kAlways, kStill},
+        {8, 5, {3}, 2020, 2020},                     // Berlin: 75 and 80 years after the war's end
         {8, 5, {3}, 2025, 2025},
+        {17, 6, Range(1, 16), 1954, 1990},           // the Federal Republic's day of German unity
+        {1, 8, {18}, 1994, kStill},                  // Swiss national day, a federal holiday by the 1993 vote
+        {15, 8, {2, 12, 17, 18}, kAlways, kStill},
+        {20, 9, {16}, 2019, kStill},                 // Weltkindertag, Thueringen
+        {3, 10, Range(1, 16), 1990, kStill},         // Tag der Deutschen Einheit
+        {26, 10, {17}, 1967, kStill},                // Austrian Nationalfeiertag, a day off since 1967
+        {31, 10, {4, 8, 13, 14, 16}, 1990, kStill},  // Reformationstag in the states that joined
+        {31, 10, Range(1, 16), 2017, 2017},          // the Reformation's 500th year
+        {31, 10, {5, 6, 9, 15}, 2018, kStill},       // and in the north since
+        {1, 11, {1, 2, 10, 11, 12, 17, 18}, kAlways, kStill},
+        {8, 12, {17}, kAlways, kStill},
+        {25, 12, Range(1, 18), kAlways, kStill},
+        {26, 12, Range(1, 18), kAlways, kStill},
     };
+}
+
+bool Has(const std::vector<int>& regions, int region) {
+    for (int r : regions)
+        if (r == region) return true;
+    return false;
 }
 
 // Day serials of the holidays of one region in one year.
 std::set<int64_t> ExpectedHolidays(int year, int region) {
     std::set<int64_t> days;
     if (region < 1 || region > 18) return days;
-    for (const FixedRow& row : FixedRows()) {
-        if (year < row.fromYear || year > row.toYear) continue;
-        for (int r : row.regions)
-            if (r == region) days.insert(DaysFromCivil(year, row.month, row.day));
-    }
+    for (const FixedRow& row : FixedRows())
+        if (year >= row.fromYear && year <= row.toYear && Has(row.regions, region))
+            days.insert(DaysFromCivil(year, row.month, row.day));
     int em, ed;
     RefEaster(year, &em, &ed);
     int64_t e = DaysFromCivil(year, em, ed);
+    // Good Friday to Easter Monday (the Saturday is the calendar's own mark), Ascension, Whitsun.
     for (int off : {-2, -1, 0, 1, 39, 49, 50}) days.insert(e + off);
-    for (int r : {1, 2, 7, 10, 11, 12, 17, 18})
-        if (r == region) days.insert(e + 60);
-    if (region == 13) {
-        int64_t christmas = DaysFromCivil(year, 12, 25);
-        int w = RefWeekday(christmas);
-        days.insert(christmas - (w == 0 ? 7 : w) - 32);
+    if (Has({1, 2, 7, 10, 11, 12, 17, 18}, region)) days.insert(e + 60);  // Corpus Christi
+    // Buss- und Bettag, the Wednesday of 16..22 November: every German state
+    // until 1994, then given up for the care insurance except in Sachsen.
+    if ((year <= 1994 && region <= 16) || region == 13) {
+        for (int d = 16; d <= 22; d++)
+            if (RefWeekday(DaysFromCivil(year, 11, d)) == 3) days.insert(DaysFromCivil(year, 11, d));
     }
     return days;
 }
 
 TEST(PublicHolidays, EveryDayOfEveryRegionMatchesTheLawOfItsYear) {
-    for (int year = 2000; year <= 2040; year++) {
+    for (int year = 1950; year <= 2100; year++) {
         for (int region = -1; region <= 19; region++) {
             std::set<int64_t> expected = ExpectedHolidays(year, region);
             for (int64_t n = DaysFromCivil(year, 1, 1); n <= DaysFromCivil(year, 12, 31); n++) {
@@ -356,6 +371,12 @@ INSTANTIATE_TEST_SUITE_P(
                       NamesCase{26, 12, 2011, 18, "Stephanstag"},
                       NamesCase{1, 11, 2010, 18, "Allerheiligen"},
                       NamesCase{17, 11, 2010, 9, "Bu\xDF- und Bettag"},
+                      // the day of German unity moved in 1990; other days keep their names
+                      NamesCase{17, 6, 1985, 4, "Tag der deutschen Einheit"},
+                      NamesCase{17, 6, 1985, 17, ""},
+                      NamesCase{17, 6, 1991, 1, ""},
+                      NamesCase{3, 10, 1985, 1, ""},
+                      NamesCase{3, 10, 1990, 0, "Tag der deutschen Einheit"},
                       NamesCase{14, 5, 2017, 0, "Muttertag"},
                       NamesCase{8, 3, 2023, 8, "Internationaler Frauentag"},
                       NamesCase{8, 3, 2022, 8, ""},

@@ -36,10 +36,22 @@ struct DecoderContext {
     ISResolution density = {0, 0, 0};
     bool progressiveDisplay = false;
     uint32_t bitsRequested = 24;
+    bool cutShort = false;  // the data ended early: libjpeg made up the rest
+    void (*emitMessage)(j_common_ptr, int) = nullptr;
 
     DecoderContext() { std::memset(&cinfo, 0, sizeof(cinfo)); }
     ~DecoderContext() { jpeg_destroy_decompress(&cinfo); }
 };
+
+// libjpeg only warns about a file cut short and fills the missing rows with
+// grey; the read must not pass for whole. Other warnings stay warnings.
+void EmitMessage(j_common_ptr cinfo, int level)
+{
+    DecoderContext* c = static_cast<DecoderContext*>(cinfo->client_data);
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+        c->cutShort = true;
+    c->emitMessage(cinfo, level);
+}
 
 int32_t ColourModeOf(const jpeg_decompress_struct& cinfo)
 {
@@ -171,6 +183,9 @@ bool CISJpegReader::Open(CISIO* source, uint32_t bits, uint32_t flags)
     c.progressiveDisplay = (flags & kReadProgressive) && state && state->jpeg.progressive;
     try {
         c.cinfo.err = ISJpegErrorManager(&c.err);
+        c.emitMessage = c.err.emit_message;
+        c.err.emit_message = EmitMessage;
+        c.cinfo.client_data = &c;
         jpeg_create_decompress(&c.cinfo);
         ISJpegAttachSource(&c.cinfo, source, (flags & kReadGiveBack) != 0);
         jpeg_read_header(&c.cinfo, TRUE);
@@ -395,6 +410,9 @@ void CISJpegReader::Read(CISReadCall& call, uint32_t* width, uint32_t* height)
             m_status = 3;
         }
     }
+    // The picture goes back all the same, with the code of failed rows.
+    if (c.cutShort && m_status == 0)
+        m_status = 3;
     delete m_ctx;
     m_ctx = nullptr;
 }

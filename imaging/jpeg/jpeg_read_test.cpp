@@ -391,19 +391,57 @@ TEST_F(JpegRead, EmptyFileIsRefusedWithLibjpegsMessage)
     EXPECT_TRUE(jt::LogHas("Empty input file", 9, 3));
 }
 
-TEST_F(JpegRead, FileCutInsideFirstScanGivesFullBufferAndAWarning)
+TEST_F(JpegRead, FileCutShortGivesItsPictureWithCode3)
 {
-    Bytes file = CutInsideFirstScan(jt::Fixture("jpeg_base.jpg"));
-    ::testing::internal::CaptureStderr();
-    Buffer image = jt::ReadJpeg(file, 24);
-    std::string printed = ::testing::internal::GetCapturedStderr();
+    for (const char* name : {"jpeg_base.jpg", "jpeg_prog.jpg"}) {
+        SCOPED_TRACE(name);
+        Bytes whole = jt::Fixture(name);
+        for (Bytes file : {CutInsideFirstScan(whole), Bytes(whole.begin(), whole.begin() + whole.size() / 2),
+                           Bytes(whole.begin(), whole.end() - 2)}) {
+            SCOPED_TRACE(file.size());
+            size_t logged = ISTestErrorLog().size();
+            ::testing::internal::CaptureStderr();
+            Buffer image = jt::ReadJpeg(file, 24);
+            std::string printed = ::testing::internal::GetCapturedStderr();
+            // The partly read picture still comes back, as after failed rows.
+            ASSERT_NE(image.data, nullptr);
+            EXPECT_EQ(image.error, 3);
+            EXPECT_EQ(image.width, 61u);
+            EXPECT_EQ(image.height, 47u);
+            EXPECT_GE(GlobalSize(image.data), 61u * 47u * 3u);
+            std::vector<ISErrorLogEntry> log = ISTestErrorLog();
+            bool warned = false;
+            for (size_t i = logged; i < log.size(); ++i)
+                warned = warned || (log[i].level == 2 && log[i].message.find("Premature end") != std::string::npos);
+            EXPECT_TRUE(warned);
+            EXPECT_EQ(printed, "");
+        }
+    }
+}
+
+// A copy of `file` with `count` stray bytes before its first scan's marker.
+Bytes JunkBeforeScan(const Bytes& file, size_t count)
+{
+    size_t i = jt::SegmentOffset(file, 0xDA);
+    Bytes out(file.begin(), file.begin() + i);
+    out.insert(out.end(), count, 0x5A);
+    out.insert(out.end(), file.begin() + i, file.end());
+    return out;
+}
+
+TEST_F(JpegRead, StrayBytesBeforeAMarkerAreOnlyAWarning)
+{
+    Bytes whole = jt::Fixture("jpeg_base.jpg");
+    Buffer clean = jt::ReadJpeg(whole, 24);
+    ASSERT_NE(clean.data, nullptr);
+    EXPECT_FALSE(jt::LogHas("extraneous bytes before marker", 9, 2));
+    Buffer image = jt::ReadJpeg(JunkBeforeScan(whole, 3), 24);
     ASSERT_NE(image.data, nullptr);
     EXPECT_EQ(image.error, 0);
-    EXPECT_EQ(image.width, 61u);
-    EXPECT_EQ(image.height, 47u);
-    EXPECT_GE(GlobalSize(image.data), 61u * 47u * 3u);
-    EXPECT_TRUE(jt::LogHas("Premature end of JPEG file", 9, 2));
-    EXPECT_EQ(printed, "");
+    EXPECT_TRUE(jt::LogHas("extraneous bytes before marker", 9, 2));
+    ASSERT_EQ(image.width, clean.width);
+    ASSERT_EQ(image.height, clean.height);
+    EXPECT_EQ(std::memcmp(image.data, clean.data, size_t(clean.width) * clean.height * 3), 0);
 }
 
 TEST_F(JpegRead, RandomBytesAfterValidHeaderFailOrWarnButNeverCrash)

@@ -137,8 +137,9 @@ bool TakeScreenshot(const std::string& pngPath, Pnm* image)
     // does not wait for a Unix child either, so wait for the file to appear.
     if (RunHost("/bin/bash", {tool, hostOut}) != 0)
         return false;
+    // Composing layered windows asks Wine for the wallpaper: allow for a busy machine.
     std::vector<uint8_t> bytes;
-    for (int i = 0; i < 200 && !ReadFileBytes(pngPath, &bytes); ++i) {
+    for (int i = 0; i < 1200 && !ReadFileBytes(pngPath, &bytes); ++i) {
 #ifdef _WIN32
         Sleep(50);
 #else

@@ -103,6 +103,51 @@ TEST(GifTransparency, IndexIsTheOneWrittenAndItsEntryIsClear)
     ExpectAlpha(none, 0);
 }
 
+// Short graphic control sub-blocks leave the index unset; comments, loop
+// counts and stray bytes between blocks change nothing.
+TEST(GifTransparency, FieldsOnlyFromInsideTheirSubBlock)
+{
+    const Bytes pixels = Fixture("gifw_pix16.raw");
+    const struct {
+        const char* file;
+        int32_t transparent;
+    } cases[] = {{"gifw_gce1.gif", -1}, {"gifw_gce3.gif", -1}, {"gifw_blocks.gif", 9}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const Result r = ReadGif(Fixture(c.file), 0);
+        ASSERT_EQ(0, r.status);
+        EXPECT_EQ(c.transparent, r.transparent);
+        ExpectAlpha(r, c.transparent < 0 ? 0 : uint32_t(c.transparent));
+        EXPECT_EQ(pixels, Bytes(r.bytes.begin(), r.bytes.begin() + gift::RawBytes(r)));
+    }
+}
+
+// Pixels are checked against the entry count of the table in use, the local
+// one when there is one; a pixel past it is flagged and the read goes on.
+TEST(GifCodes, PixelsAreCheckedAgainstTheTableInUse)
+{
+    const Bytes pixels = Fixture("gifw_pix16.raw");
+    const Result small = ReadGif(Fixture("gifw_small_local.gif"), 0);
+    EXPECT_EQ(12, small.status);
+    ASSERT_NE(nullptr, small.buffer);
+    EXPECT_EQ(pixels, Bytes(small.bytes.begin(), small.bytes.begin() + gift::RawBytes(small)));
+    EXPECT_EQ(0, small.palette[4].rgbRed | small.palette[4].rgbGreen | small.palette[4].rgbBlue);
+
+    const Result large = ReadGif(Fixture("gifw_large_local.gif"), 0);
+    EXPECT_EQ(0, large.status);
+    EXPECT_EQ(pixels, Bytes(large.bytes.begin(), large.bytes.begin() + gift::RawBytes(large)));
+}
+
+TEST(GifCodes, OnlyTheFirstImageAtItsOwnSize)
+{
+    // A 200 x 150 screen holding two 41 x 29 images.
+    const Result r = ReadGif(Fixture("gifw_two.gif"), 0);
+    ASSERT_EQ(0, r.status);
+    EXPECT_EQ(41u, r.width);
+    EXPECT_EQ(29u, r.height);
+    EXPECT_EQ(Fixture("gifw_pix16.raw"), Bytes(r.bytes.begin(), r.bytes.begin() + gift::RawBytes(r)));
+}
+
 TEST(GifCodes, CodeSizeOneGivesItsPixels)
 {
     const Result r = ReadGif(Fixture("gifw_cs1.gif"), 0);

@@ -76,7 +76,7 @@ def table_bits(entries):
 
 
 def gif(w, h, pixels, global_table=None, local_table=None, code_size=8, interlace=False, transparent=None,
-        clear_when_full=True):
+        clear_when_full=True, blocks=b""):
     def le16(v):
         return bytes([v & 0xFF, v >> 8])
 
@@ -89,6 +89,7 @@ def gif(w, h, pixels, global_table=None, local_table=None, code_size=8, interlac
         out += b"\0\0\0"
     if transparent is not None:
         out += b"\x21\xF9\x04" + bytes([1, 0, 0, transparent]) + b"\0"
+    out += blocks
     out += b"\x2C" + le16(0) + le16(0) + le16(w) + le16(h)
     packed = 0x40 if interlace else 0
     if local_table:
@@ -130,6 +131,29 @@ def main():
     save("gifw_transparent.gif",
          gif(w, h, pix16, global_table=colours(16, 4), code_size=4, transparent=5)[0])
     save("gifw_nogce.gif", gif(w, h, pix16, global_table=colours(16, 5), code_size=4)[0])
+    save("gifw_pix16.raw", bytes(pix16))
+    # The pixel check counts the table in use: a local table smaller than the
+    # pixels, and one larger than the global table.
+    save("gifw_small_local.gif", gif(w, h, pix16, global_table=colours(256, 7), local_table=colours(4, 8),
+                                     code_size=4)[0])
+    save("gifw_large_local.gif", gif(w, h, pix16, global_table=colours(2, 9), local_table=colours(16, 10),
+                                     code_size=4)[0])
+    # A screen larger than the image, and a second image after the first.
+    first = gif(w, h, pix16, global_table=colours(16, 14), code_size=4)[0]
+    first = first[:6] + bytes([200, 0, 150, 0]) + first[10:]
+    other = [(p + 1) % 16 for p in pix16]
+    second = gif(w, h, other, global_table=colours(16, 14), code_size=4)[0]
+    save("gifw_two.gif", first[:-1] + second[second.index(b"\x2C"):])
+    # Graphic control sub-blocks too short for the transparent index (with its
+    # flag set), and one whole among a comment, a loop count and stray bytes.
+    save("gifw_gce1.gif", gif(w, h, pix16, global_table=colours(16, 11), code_size=4,
+                              blocks=b"\x21\xF9\x01\x01\x00")[0])
+    save("gifw_gce3.gif", gif(w, h, pix16, global_table=colours(16, 12), code_size=4,
+                              blocks=b"\x21\xF9\x03\x01\x0A\x00\x00")[0])
+    save("gifw_blocks.gif", gif(w, h, pix16, global_table=colours(16, 13), code_size=4,
+                                blocks=b"\x21\xFE\x05hello\x00\x00\x3B\x01"
+                                       b"\x21\xFF\x0BNETSCAPE2.0\x03\x01\x05\x00\x00"
+                                       b"\x21\xF9\x04\x05\x00\x00\x09\x00\x7F")[0])
     ow, oh = 100, 100
     noise = [rnd.randrange(256) for _ in range(ow * oh)]
     data, full_at = gif(ow, oh, noise, global_table=colours(256, 6), code_size=8, clear_when_full=False)

@@ -121,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Golden{"pcx_d200", 8}, Golden{"pcx_p2", 1}, Golden{"pcx_p4", 2}, Golden{"pcx_p8", 4},
                       Golden{"pcx_p16", 4}, Golden{"pcx_p200", 8}, Golden{"pcx_e2", 8}, Golden{"pcx_e4", 8},
                       Golden{"pcx_e8", 8}, Golden{"pcx_e16", 8}, Golden{"pcx_e200", 8}, Golden{"pcx_t2", 24},
-                      Golden{"pcx_t16", 24}, Golden{"pcx_t200", 24}, Golden{"pcx_m2", 24}, Golden{"pcx_m16", 24},
+                      Golden{"pcx_t4", 24}, Golden{"pcx_t8", 24}, Golden{"pcx_t16", 24}, Golden{"pcx_t200", 24},
+                      Golden{"pcx_m2", 24}, Golden{"pcx_m4", 24}, Golden{"pcx_m8", 24}, Golden{"pcx_m16", 24},
                       Golden{"pcx_m200", 24}),
     [](const ::testing::TestParamInfo<Golden>& info) { return std::string(info.param.name); });
 
@@ -175,6 +176,51 @@ TEST(PcxPalette, SixteenColoursTakeTheHeaderMap)
         ASSERT_EQ(file[16 + 3 * e], r.palette[i].rgbRed) << i;
         ASSERT_EQ(file[17 + 3 * e], r.palette[i].rgbGreen) << i;
         ASSERT_EQ(file[18 + 3 * e], r.palette[i].rgbBlue) << i;
+    }
+}
+
+TEST(PcxPalette, OnePlaneOfOneBitIsBlackAndWhiteWhateverTheMap)
+{
+    Bytes file = Fixture("pcx_d2.pcx");
+    for (size_t i = 16; i < 64; ++i)
+        file[i] = uint8_t(i * 5 + 1);
+    const Result r = ReadPcx(file, 8, 0);
+    ASSERT_EQ(0, r.status);
+    EXPECT_EQ(0, r.palette[0].rgbRed | r.palette[0].rgbGreen | r.palette[0].rgbBlue);
+    EXPECT_EQ(255, r.palette[1].rgbRed & r.palette[1].rgbGreen & r.palette[1].rgbBlue);
+    EXPECT_EQ(ReadPcx(Fixture("pcx_d2.pcx"), 24, 0).bytes, ReadPcx(file, 24, 0).bytes);
+}
+
+// Five to seven planes of one bit: index bytes at 8 bits; at 24 the first 16
+// entries come from the header's map and the rest repeat entry 0.
+TEST(PcxLines, FiveToSevenPlanesGiveTheirIndices)
+{
+    for (uint32_t planes = 5; planes <= 7; ++planes) {
+        SCOPED_TRACE(planes);
+        // 8 x 1: pixel j has index j * 4 + 1 (bit k of it in plane k).
+        Bytes file = pcxt::Header(8, 1, 1, planes, 1);
+        for (size_t i = 16; i < 64; ++i)
+            file[i] = uint8_t(i);
+        uint8_t want[8];
+        for (uint32_t j = 0; j < 8; ++j)
+            want[j] = uint8_t((j * 4 + 1) & ((1u << planes) - 1));
+        for (uint32_t k = 0; k < planes; ++k) {
+            uint8_t plane = 0;
+            for (uint32_t j = 0; j < 8; ++j)
+                plane |= uint8_t(((want[j] >> k) & 1) << (7 - j));
+            file.insert(file.end(), {0xC1, plane});
+        }
+        const Result idx = ReadPcx(file, 8, 0);
+        ASSERT_EQ(0, idx.status);
+        EXPECT_EQ(Bytes(want, want + 8), Bytes(idx.bytes.begin(), idx.bytes.begin() + 8));
+        const Result rgb = ReadPcx(file, 24, 0);
+        ASSERT_EQ(0, rgb.status);
+        for (uint32_t j = 0; j < 8; ++j) {
+            const uint32_t e = want[j] < 16 ? want[j] : 0;
+            EXPECT_EQ(Bytes(file.begin() + 16 + 3 * e, file.begin() + 19 + 3 * e),
+                      Bytes(rgb.bytes.begin() + 3 * j, rgb.bytes.begin() + 3 * j + 3))
+                << "pixel " << j;
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include "pnm_test_util.h"
 
 #include <chrono>
+#include <cstdlib>
 
 #include "imaging/core/frame.h"
 
@@ -76,6 +77,41 @@ TEST(PnmHostile, BadHeadersAreRefused)
             }
         }
     }
+}
+
+uint32_t g_allocations = 0;
+
+void* CountingAlloc(intptr_t bytes, intptr_t)
+{
+    ++g_allocations;
+    return std::calloc(size_t(bytes), 1);
+}
+
+BOOL CountingFree(void* block, intptr_t)
+{
+    std::free(block);
+    return TRUE;
+}
+
+// 48-bit rows of 1684887088 pixels times 1824726041 rows are 2^64 + 32
+// bytes: a product taken in 64 bits would wrap to 32.
+TEST(PnmHostile, SizeBeyond64BitsIsRefusedBeforeAnyAllocation)
+{
+    ISThreadState* thread = ISGetThreadState();
+    ASSERT_NE(thread, nullptr);
+    thread->allocCallback = CountingAlloc;
+    thread->freeCallback = CountingFree;
+    g_allocations = 0;
+    const Bytes file = Cat(B("P6 1684887088 1824726041 65535\n"), Bytes(64, 7));
+    for (From from : kBoth) {
+        SCOPED_TRACE(Name(from));
+        Image img = ReadPnm(file, 48, 0, from);
+        EXPECT_EQ(img.data, nullptr);
+        EXPECT_EQ(img.error, 1);
+    }
+    thread->allocCallback = nullptr;
+    thread->freeCallback = nullptr;
+    EXPECT_EQ(g_allocations, 0u);
 }
 
 TEST(PnmHostile, CutPixelDataKeepsTheWholeRows)

@@ -140,12 +140,13 @@ void ISReadPNM(CISReadCall& call, uint32_t* width, uint32_t* height, int32_t* st
         (flags & (IS5_DIB | kPnmPadded)) ? (uint64_t(w) * depth + 31) / 32 * 4 : (uint64_t(w) * depth + 7) / 8;
     const uint64_t paletteBytes = !dib ? 0 : depth == 1 ? 8 : depth == 8 ? 1024 : 0;
     const uint64_t headerBytes = dib ? 40 + paletteBytes : 0;
-    const uint64_t total = rowBytes * h + headerBytes;
-    if (total > ISMaxAlloc()) {
+    // Rows of 48 bits times a height near 2^31 would pass 64 bits.
+    const uint64_t limit = ISMaxAlloc();
+    if (headerBytes > limit || rowBytes > limit || h > (limit - headerBytes) / rowBytes) {
         *status = 1;
         return;
     }
-    BYTE* out = call.Allocate(total);
+    BYTE* out = call.Allocate(rowBytes * h + headerBytes);
     if (dib)
         WriteDibHeader(out, w, h, depth, rowBytes * h);
     std::unique_ptr<CISPNMReader> reader = MakeRowReader(kind);

@@ -38,6 +38,14 @@ TEST(TgaRows, BottomUpComesOutTopDownAndDibKeepsFileOrder)
     EXPECT_EQ(padded.data, (Bytes{10, 20, 30, 0}));
     const Result plain = ReadMem(Make(s), 24, 0, 3);
     EXPECT_EQ(plain.data, (Bytes{30, 20, 10}));
+    // A row cut after its first pixel keeps that pixel blue first too.
+    s.width = 2;
+    const Result cut = ReadMem(Make(s), 24, 8, 8);
+    EXPECT_EQ(cut.status, 3);
+    EXPECT_EQ(cut.data, (Bytes{10, 20, 30, 0, 0, 0, 0, 0}));
+    const Result cutDib = ReadMem(Make(s), 24, 2, 48, false);
+    EXPECT_EQ(cutDib.status, 3);
+    EXPECT_EQ(Bytes(cutDib.data.begin() + 40, cutDib.data.end()), (Bytes{10, 20, 30, 0, 0, 0, 0, 0}));
 }
 
 TEST(TgaRle, PacketsCrossRowEndsAndRunsPastTheEndStop)
@@ -205,6 +213,11 @@ TEST_P(TgaRefusal, NullBeforeAnyBuffer)
     const Result r = ReadMem(file, 24, 0, 0);
     EXPECT_FALSE(r.made);
     EXPECT_EQ(r.status, c.at24);
+    const std::string path = vt::BuildPath(std::string("tga_refusal_") + c.name + ".tga");
+    ASSERT_TRUE(vt::WriteFileBytes(path, file));
+    const Result fromFile = ReadPath(vt::HostPath(path), 24, 0, 0);
+    EXPECT_FALSE(fromFile.made);
+    EXPECT_EQ(fromFile.status, c.at24);
     HISSRC s = is5_OpenMemorySource(file.data(), int32_t(file.size()));
     uint32_t w = 0, h = 0, bits = 0;
     EXPECT_EQ(is5_GetTGADims(s, &w, &h, &bits, 0), c.dims);
@@ -262,13 +275,20 @@ TEST(TgaHostile, ShortHeaderIdOrMapIsNullWith3)
     s.pixels = {0};
     const Bytes file = Make(s);
     const size_t pixelsAt = 18 + 10 + 12;
-    // From 1 byte: an empty memory source is refused when it is opened.
-    for (size_t cut = 1; cut < pixelsAt; ++cut) {
+    const std::string path = vt::BuildPath("tga_short.tga");
+    for (size_t cut = 0; cut < pixelsAt; ++cut) {
         const Bytes part(file.begin(), file.begin() + cut);
+        ASSERT_TRUE(vt::WriteFileBytes(path, part));
         for (uint32_t depth : {8u, 24u}) {
-            const Result r = ReadMem(part, depth, 0, 0);
-            EXPECT_FALSE(r.made) << cut;
-            EXPECT_EQ(r.status, 3) << "cut " << cut << " depth " << depth;
+            // An empty memory source is refused when it is opened: the file source reads it.
+            if (cut > 0) {
+                const Result r = ReadMem(part, depth, 0, 0);
+                EXPECT_FALSE(r.made) << cut;
+                EXPECT_EQ(r.status, 3) << "cut " << cut << " depth " << depth;
+            }
+            const Result f = ReadPath(vt::HostPath(path), depth, 0, 0);
+            EXPECT_FALSE(f.made) << cut;
+            EXPECT_EQ(f.status, 3) << "file cut " << cut << " depth " << depth;
         }
     }
 }

@@ -21,6 +21,9 @@ void Unpack16(uint32_t v, BYTE* r, BYTE* g, BYTE* b)
 
 bool KnownEntryBits(uint32_t bits) { return bits == 8 || bits == 15 || bits == 16 || bits == 24 || bits == 32; }
 
+// Bytes of a pixel of `bits`; 0 for a depth without a fetch rule.
+uint32_t PixelBytes(uint32_t bits) { return KnownEntryBits(bits) ? (bits + 7) / 8 : 0; }
+
 }  // namespace
 
 void ISTgaParseHeader(const BYTE* b, ISTgaHeader* h)
@@ -42,25 +45,33 @@ bool ISTgaKnownType(uint32_t type)
     return type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11;
 }
 
-bool CISTGAReader::Take(void* out, uint32_t n)
+uint32_t CISTGAReader::TakeUpTo(void* out, uint32_t n)
 {
     BYTE* dst = static_cast<BYTE*>(out);
-    while (n > 0) {
+    uint32_t done = 0;
+    while (done < n) {
         if (m_blockAt == m_blockEnd) {
+            // Long reads skip the block buffer.
+            if (n - done >= sizeof(m_block)) {
+                const int32_t got = m_io->ReadUpTo(dst + done, int32_t(n - done));
+                if (got <= 0)
+                    break;
+                done += uint32_t(got);
+                continue;
+            }
             const int32_t got = m_io->ReadUpTo(m_block, int32_t(sizeof(m_block)));
             if (got <= 0)
-                return false;
+                break;
             m_blockAt = 0;
             m_blockEnd = uint32_t(got);
         }
         const uint32_t have = m_blockEnd - m_blockAt;
-        const uint32_t k = have < n ? have : n;
-        std::memcpy(dst, m_block + m_blockAt, k);
+        const uint32_t k = have < n - done ? have : n - done;
+        std::memcpy(dst + done, m_block + m_blockAt, k);
         m_blockAt += k;
-        dst += k;
-        n -= k;
+        done += k;
     }
-    return true;
+    return done;
 }
 
 bool CISTGAReader::ReadHeader()
@@ -128,70 +139,110 @@ bool CISTGAReader::ReadMap()
     return true;
 }
 
-bool CISTGAReader::ReadPixel(Pixel* p)
+uint32_t CISTGAReader::RawPixels(BYTE* out, uint32_t n)
 {
-    BYTE e[4];
-    switch (m_header.pixelBits) {
-    case 8:
-        if (!Take(e, 1))
-            return Fail(3);
-        p->index = e[0];
-        p->r = p->g = p->b = e[0];
-        p->a = 255;
-        return true;
-    case 15:
-    case 16:
-        if (!Take(e, 2))
-            return Fail(3);
-        p->index = Le16(e);
-        Unpack16(p->index, &p->r, &p->g, &p->b);
-        p->a = 255;
-        return true;
-    case 24:
-    case 32:
-        if (!Take(e, m_header.pixelBits / 8))
-            return Fail(3);
-        p->index = 0;
-        p->b = e[0];
-        p->g = e[1];
-        p->r = e[2];
-        p->a = m_header.pixelBits == 32 ? e[3] : 255;
-        return true;
-    default:
-        return Fail(32);
+    const uint32_t size = m_pixelBytes;
+    if (!(m_flags & 4)) {
+        if (size == 0)
+            return Stop(32, 0);
+        const uint32_t got = TakeUpTo(out, n * size) / size;
+        return got < n ? Stop(3, got) : got;
+    }
+    uint32_t done = 0;
+    while (done < n) {
+        if (m_run == 0) {
+            BYTE packet = 0;
+            if (!Take(&packet, 1))
+                return Stop(3, done);
+            if (size == 0)
+                return Stop(32, done);
+            m_repeat = (packet & 0x80) != 0;
+            m_run = (packet & 0x7Fu) + 1;
+            if (m_repeat && !Take(m_last, size))
+                return Stop(3, done);
+        }
+        const uint32_t k = m_run < n - done ? m_run : n - done;
+        BYTE* dst = out + size_t(done) * size;
+        if (m_repeat) {
+            for (uint32_t i = 0; i < k; ++i, dst += size)
+                std::memcpy(dst, m_last, size);
+        } else {
+            const uint32_t got = TakeUpTo(dst, k * size) / size;
+            if (got < k)
+                return Stop(3, done + got);
+        }
+        m_run -= k;
+        done += k;
+    }
+    return done;
+}
+
+namespace {
+
+struct Rgba {
+    BYTE r, g, b, a;
+};
+
+template <uint32_t kChannels, typename Get>
+void Emit(const BYTE* raw, uint32_t n, uint32_t size, BYTE* out, Get get)
+{
+    for (uint32_t i = 0; i < n; ++i, raw += size, out += kChannels) {
+        const Rgba p = get(raw);
+        out[0] = p.r;
+        out[1] = p.g;
+        out[2] = p.b;
+        if (kChannels == 4)
+            out[3] = p.a;
     }
 }
 
-bool CISTGAReader::Fetch(Pixel* p)
+template <typename Get>
+void EmitAll(const BYTE* raw, uint32_t n, uint32_t size, BYTE* out, uint32_t m, Get get)
 {
-    if (m_flags & 4) {
-        if (m_run == 0) {
-            BYTE packet;
-            if (!Take(&packet, 1))
-                return Fail(3);
-            m_repeat = (packet & 0x80) != 0;
-            m_run = m_repeat ? uint32_t(packet) - 128 : uint32_t(packet);
-            if (!ReadPixel(&m_last))
-                return false;
+    if (m == 4)
+        Emit<4>(raw, n, size, out, get);
+    else
+        Emit<3>(raw, n, size, out, get);
+}
+
+Rgba FromEntry(const RGBQUAD& q) { return Rgba{q.rgbRed, q.rgbGreen, q.rgbBlue, q.rgbReserved}; }
+
+}  // namespace
+
+void CISTGAReader::ToRgb(const BYTE* raw, uint32_t n, BYTE* out, uint32_t m) const
+{
+    const uint32_t size = m_pixelBytes;
+    const bool mapped = (m_flags & 2) != 0;
+    const RGBQUAD* map = m_map;
+    switch (size) {
+    case 1:
+        if (mapped)
+            EmitAll(raw, n, size, out, m, [map](const BYTE* p) { return FromEntry(map[p[0]]); });
+        else
+            EmitAll(raw, n, size, out, m, [](const BYTE* p) { return Rgba{p[0], p[0], p[0], 255}; });
+        break;
+    case 2:
+        if (mapped) {
+            // Indices past the 256 slots read as an unfilled slot.
+            EmitAll(raw, n, size, out, m, [map](const BYTE* p) {
+                const uint32_t index = Le16(p);
+                return index < 256 ? FromEntry(map[index]) : Rgba{0, 0, 0, 0};
+            });
         } else {
-            --m_run;
-            if (!m_repeat && !ReadPixel(&m_last))
-                return false;
+            EmitAll(raw, n, size, out, m, [](const BYTE* p) {
+                Rgba c = {0, 0, 0, 255};
+                Unpack16(Le16(p), &c.r, &c.g, &c.b);
+                return c;
+            });
         }
-    } else if (!ReadPixel(&m_last)) {
-        return false;
+        break;
+    case 3:
+        EmitAll(raw, n, size, out, m, [](const BYTE* p) { return Rgba{p[2], p[1], p[0], 255}; });
+        break;
+    default:
+        EmitAll(raw, n, size, out, m, [](const BYTE* p) { return Rgba{p[2], p[1], p[0], p[3]}; });
+        break;
     }
-    *p = m_last;
-    if (m_flags & 2) {
-        // Indices past the 256 slots read as an unfilled slot.
-        static const RGBQUAD kUnfilled = {0, 0, 0, 0};
-        const RGBQUAD& q = p->index < 256 ? m_map[p->index] : kUnfilled;
-        p->r = q.rgbRed;
-        p->g = q.rgbGreen;
-        p->b = q.rgbBlue;
-        p->a = q.rgbReserved;
-    }
-    return true;
 }
 
 void CISTGAReader::ReadFooter()
@@ -259,6 +310,13 @@ void CISTGAReader::ReadRGB(CISReadCall& call, uint32_t depth, uint32_t flags, ui
     if (!SkipId() || !ReadMap())
         return;
     m_flags = (h.mapType != 0 && mapped ? 2u : 0u) | (h.imageType >= 9 ? 4u : 0u);
+    m_pixelBytes = PixelBytes(h.pixelBits);
+    // One row of the file's pixel bytes at a time.
+    ISArray<BYTE> raw;
+    if (!raw.Resize(int32_t(h.width * 4))) {
+        m_status = 1;
+        return;
+    }
 
     const uint32_t m = depth / 8;
     uint64_t rowBytes = uint64_t(h.width) * m;
@@ -278,25 +336,17 @@ void CISTGAReader::ReadRGB(CISReadCall& call, uint32_t depth, uint32_t flags, ui
     const bool swap = dib || (flags & kTgaReadPadded);
     for (uint32_t y = 0; y < h.height && m_status == 0; ++y) {
         BYTE* row = pixels + (fromTop ? y : h.height - 1 - y) * rowBytes;
-        BYTE* q = row;
-        for (uint32_t x = 0; x < h.width; ++x, q += m) {
-            Pixel p;
-            if (!Fetch(&p))
-                break;
-            q[0] = p.r;
-            q[1] = p.g;
-            q[2] = p.b;
+        const uint32_t got = RawPixels(raw.GetData(), h.width);
+        ToRgb(raw.GetData(), got, row, m);
+        // A row cut short is swapped as far as it came, like the rows before it.
+        if (swap) {
             if (m == 4)
-                q[3] = p.a;
+                ISSwapRB32(row, got, 1);
+            else
+                ISSwapRB24(row, got, 1);
         }
         if (m_status != 0)
             break;
-        if (swap) {
-            if (m == 4)
-                ISSwapRB32(row, h.width, 1);
-            else
-                ISSwapRB24(row, h.width, 1);
-        }
         if (ISCallProgress(static_cast<int32_t>(y), static_cast<int32_t>(h.height)))
             m_status = 14;
     }
@@ -339,6 +389,7 @@ void CISTGAReader::Read8(CISReadCall& call, RGBQUAD* palette, uint32_t flags, ui
             table[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 255};
     }
     m_flags = h.imageType >= 9 ? 4u : 0u;
+    m_pixelBytes = 1;
 
     uint64_t rowBytes = h.width;
     if (dib || (flags & kTgaReadPadded))
@@ -359,13 +410,9 @@ void CISTGAReader::Read8(CISReadCall& call, RGBQUAD* palette, uint32_t flags, ui
     BYTE* pixels = out + headerBytes;
     const bool fromTop = ((h.descriptor & 0x20) != 0) != dib;
     for (uint32_t y = 0; y < h.height && m_status == 0; ++y) {
+        // 8-bit pixels are their own indices.
         BYTE* row = pixels + (fromTop ? y : h.height - 1 - y) * rowBytes;
-        for (uint32_t x = 0; x < h.width; ++x) {
-            Pixel p;
-            if (!Fetch(&p))
-                break;
-            row[x] = static_cast<BYTE>(p.index);
-        }
+        RawPixels(row, h.width);
         if (m_status != 0)
             break;
         if (ISCallProgress(static_cast<int32_t>(y), static_cast<int32_t>(h.height)))

@@ -39,22 +39,28 @@ public:
     void Read8(CISReadCall& call, RGBQUAD* palette, uint32_t flags, uint32_t* width, uint32_t* height);
 
 private:
-    struct Pixel {
-        uint32_t index;
-        BYTE r, g, b, a;
-    };
     bool Fail(int32_t code)
     {
         m_status = code;
         return false;
     }
-    // Reads n bytes through a block buffer (pixels come a few bytes at a time).
-    bool Take(void* out, uint32_t n);
+    uint32_t Stop(int32_t code, uint32_t given)
+    {
+        m_status = code;
+        return given;
+    }
+    // Reads up to n bytes through a block buffer; the count read.
+    uint32_t TakeUpTo(void* out, uint32_t n);
+    bool Take(void* out, uint32_t n) { return TakeUpTo(out, n) == n; }
     bool ReadHeader();
     bool SkipId();
     bool ReadMap();
-    bool ReadPixel(Pixel* p);
-    bool Fetch(Pixel* p);
+    // The file bytes of the next n pixels into out, run-length packets
+    // (which may cross rows) resolved; the count of whole pixels given, fewer
+    // than n with the status set.
+    uint32_t RawPixels(BYTE* out, uint32_t n);
+    // n raw pixels as R, G, B (, A) of m bytes each, through the map when set.
+    void ToRgb(const BYTE* raw, uint32_t n, BYTE* out, uint32_t m) const;
     void ReadFooter();
 
     CISIO* m_io = nullptr;
@@ -62,9 +68,10 @@ private:
     ISTgaHeader m_header;
     char m_id[256] = {};
     uint32_t m_flags = 0;  // bit 1: look up the map, bit 2: run-length encoded
-    uint32_t m_run = 0;
+    uint32_t m_pixelBytes = 0;  // 0 for a depth without a fetch rule
+    uint32_t m_run = 0;         // pixels left in the current packet
     bool m_repeat = false;
-    Pixel m_last = {0, 0, 0, 0, 0};
+    BYTE m_last[4] = {};  // the repeated pixel's bytes
     BYTE m_extension[kTgaExtensionBytes] = {};
     BYTE m_footer[kTgaFooterBytes] = {};
     RGBQUAD m_map[256] = {};  // blue, green, red, alpha

@@ -1,0 +1,6 @@
+#include "sound/sound.h"
+
+int SoundDeviceForRun(int storedDevice, int deviceCount)
+{
+    return storedDevice > 0 && storedDevice < deviceCount ? storedDevice : -1;
+}
