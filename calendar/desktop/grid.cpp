@@ -1,9 +1,7 @@
 #include "desktop/grid.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 int EffectiveLayout(int layout)
 {
@@ -126,69 +124,23 @@ bool CanShrinkFont(LONG height)
     return height < -CALENDAR_MIN_FONT_HEIGHT || height > CALENDAR_MIN_FONT_HEIGHT;
 }
 
-namespace {
-
-bool Fits(int width, int lineHeight, int maxWidth, int maxHeight)
-{
-    return width <= maxWidth && (maxHeight <= 0 || lineHeight <= maxHeight);
-}
-
-}  // namespace
-
 LONG FitFontHeight(LONG start, int maxWidth, int maxHeight, MeasureTextFn measure, void* user, int* width,
                    int* lineHeight)
 {
-    int w = 0, h = 0;
-    if (!measure(user, start, &w, &h))
-        w = h = 0;
     LONG height = start;
-    // Invariant: no height from start down to `height` fits. A text's size
-    // grows with its font, so a guess from the proportion that does not fit
-    // either moves `height` down at once; one that fits leaves a range whose
-    // largest fitting height the bisection finds.
-    while (!Fits(w, h, maxWidth, maxHeight) && CanShrinkFont(height)) {
-        const LONG sign = height < 0 ? -1 : 1;
-        const LONG magnitude = height * sign;
-        double ratio = 1.0;
-        if (w > maxWidth)
-            ratio = w > 0 ? (double)maxWidth / w : 0.0;
-        if (maxHeight > 0 && h > maxHeight && h > 0)
-            ratio = std::fmin(ratio, (double)maxHeight / h);
-        double aim = std::ceil(magnitude * ratio) + 1.0;
-        LONG guess = aim >= (double)(magnitude - 1) ? magnitude - 1
-                     : aim <= CALENDAR_MIN_FONT_HEIGHT ? CALENDAR_MIN_FONT_HEIGHT
-                                                       : (LONG)aim;
-        int gw = 0, gh = 0;
-        if (!measure(user, guess * sign, &gw, &gh))
-            gw = gh = 0;
-        if (!Fits(gw, gh, maxWidth, maxHeight)) {
-            height = guess * sign;
-            w = gw;
-            h = gh;
-            continue;
+    for (;;) {
+        int w = 0, h = 0;
+        if (!measure(user, height, &w, &h))
+            w = h = 0;
+        bool fits = w <= maxWidth && (maxHeight <= 0 || h <= maxHeight);
+        // Stops at the smallest height and draws there what is still too big.
+        if (fits || !CanShrinkFont(height)) {
+            *width = w;
+            *lineHeight = h;
+            return height;
         }
-        LONG fits = guess, tooBig = magnitude;
-        while (tooBig - fits > 1) {
-            LONG middle = fits + (tooBig - fits) / 2;
-            int mw = 0, mh = 0;
-            if (!measure(user, middle * sign, &mw, &mh))
-                mw = mh = 0;
-            if (Fits(mw, mh, maxWidth, maxHeight)) {
-                fits = middle;
-                gw = mw;
-                gh = mh;
-            } else {
-                tooBig = middle;
-            }
-        }
-        height = fits * sign;
-        w = gw;
-        h = gh;
-        break;
+        height = StepFontHeight(height);
     }
-    *width = w;
-    *lineHeight = h;
-    return height;
 }
 
 void PlaceCalendar(int* x, int* y, int centred, int w, int h, int screenWidth, const RECT* work)

@@ -58,8 +58,7 @@ typedef bool (*MeasureTextFn)(void* user, LONG height, int* width, int* lineHeig
 // The fitting loop: from start, the font height moves a unit towards 0 until
 // the text is at most maxWidth wide and maxHeight high (maxHeight 0: any
 // height), stopping at the smallest height. width and lineHeight get the
-// text's size at the height returned. It needs far fewer measurements than
-// the unit steps and gives their height for text that grows with its font.
+// text's size at the height returned.
 LONG FitFontHeight(LONG start, int maxWidth, int maxHeight, MeasureTextFn measure, void* user, int* width,
                    int* lineHeight);
 

@@ -261,61 +261,42 @@ TEST(Sheet, InfoLineKeepsNamesOnOneLineAndWithinItsBuffer)
 struct FakeText {
     int (*width)(LONG magnitude);
     int (*lineHeight)(LONG magnitude);
-    int measured = 0;
 };
 
 bool MeasureFake(void* user, LONG height, int* width, int* lineHeight)
 {
     FakeText* text = (FakeText*)user;
-    text->measured++;
     LONG m = labs(height);
     *width = text->width(m);
     *lineHeight = text->lineHeight(m);
     return true;
 }
 
-// The plain loop: a unit towards 0 at a time.
-LONG UnitSteps(LONG start, int maxWidth, int maxHeight, FakeText* text)
+TEST(Fitting, TakesTheFirstHeightThatFitsBothLimits)
 {
-    LONG height = start;
-    for (;;) {
-        int w, h;
-        MeasureFake(text, height, &w, &h);
-        bool fits = w <= maxWidth && (maxHeight <= 0 || h <= maxHeight);
-        if (fits || !CanShrinkFont(height))
-            return height;
-        height = StepFontHeight(height);
-    }
-}
-
-TEST(Fitting, GivesTheHeightOfTheUnitStepsWithFewMeasurements)
-{
-    // Shapes of text: proportional, with a fixed part, hinted (rounded in
-    // steps), tall, and one that jumps from far too wide to nothing.
-    FakeText shapes[] = {
-        {[](LONG m) { return (int)(m * 11 / 10); }, [](LONG m) { return (int)(m * 23 / 20); }},
-        {[](LONG m) { return (int)(12 + m * 3); }, [](LONG m) { return (int)m + 3; }},
-        {[](LONG m) { return (int)(m / 3 * 3 * 7 / 5); }, [](LONG m) { return (int)(m * 6 / 5); }},
-        {[](LONG m) { return (int)(m / 4); }, [](LONG m) { return (int)(m * 2); }},
-        {[](LONG m) { return m > 90 ? 100000 : 0; }, [](LONG m) { return (int)m; }},
+    // As wide as the height, twice as high.
+    FakeText text = {[](LONG m) { return (int)m; }, [](LONG m) { return (int)(2 * m); }};
+    struct Case {
+        LONG start;
+        int maxWidth, maxHeight;
+        LONG fitted;
+    } cases[] = {
+        {-600, 112, 120, -60},   // the height limits
+        {-600, 100, 400, -100},  // the width limits
+        {-600, 112, 0, -112},    // no height limit
+        {-50, 112, 120, -50},    // fits from the start
+        {600, 112, 120, 60},     // positive heights step down
+        {-600, 3, 120, -7},      // too wide at every height: the smallest
+        {-7, 3, 0, -7},
     };
-    const int widths[] = {0, 10, 112, 122, 190, 360, 5000};
-    const int heights[] = {0, 120, 400};
-    for (FakeText& shape : shapes)
-        for (LONG start : {-600L, -64L, -8L, -7L, 600L, 30L})
-            for (int maxWidth : widths)
-                for (int maxHeight : heights) {
-                    FakeText reference = shape;
-                    LONG expected = UnitSteps(start, maxWidth, maxHeight, &reference);
-                    FakeText fast = shape;
-                    int w = -1, h = -1;
-                    LONG got = FitFontHeight(start, maxWidth, maxHeight, MeasureFake, &fast, &w, &h);
-                    EXPECT_EQ(got, expected) << "start " << start << " max " << maxWidth << " x " << maxHeight;
-                    // The size reported is the text's at the height returned.
-                    EXPECT_EQ(w, shape.width(labs(got)));
-                    EXPECT_EQ(h, shape.lineHeight(labs(got)));
-                    EXPECT_LE(fast.measured, 16) << "start " << start << " max " << maxWidth << " x " << maxHeight;
-                }
+    for (const Case& c : cases) {
+        int w = -1, h = -1;
+        EXPECT_EQ(FitFontHeight(c.start, c.maxWidth, c.maxHeight, MeasureFake, &text, &w, &h), c.fitted)
+            << c.start << " " << c.maxWidth << " x " << c.maxHeight;
+        // The size is the text's at the height returned.
+        EXPECT_EQ(w, labs(c.fitted));
+        EXPECT_EQ(h, 2 * labs(c.fitted));
+    }
 }
 
 TEST(Fitting, StopsAtTheSmallestHeightWhenNothingFits)
