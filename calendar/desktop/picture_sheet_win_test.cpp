@@ -17,10 +17,8 @@
 #include "desktop/grid.h"
 #include "desktop/layouts.h"
 #include "imaging/is5.h"
-#include "settings/settings.h"
 #include "tests/support/test_support.h"
 #include "tests/support/win_test_helpers.h"
-#include "text/text.h"
 
 namespace {
 
@@ -61,28 +59,20 @@ int FormOf(int width)
     return 0;
 }
 
+// The previews' inputs (default settings) for another date, region, form and
+// lines.
 LayoutContext Context(int form, int year, int month, int day, int region = 2, int week = 1, int weekdays = 1)
 {
-    LoadDayMonthNames();
-    LayoutContext c{};
-    c.layout = 5;
-    c.font.lfHeight = -64;
-    c.font.lfWeight = 600;
-    c.font.lfQuality = ANTIALIASED_QUALITY;
-    lstrcpynA(c.font.lfFaceName, "Arial", LF_FACESIZE);
+    LayoutContext c;
+    PreviewLayoutContext(5, &c);
     c.weekNumbers = week;
     c.weekdayNames = weekdays;
     c.dateForm = form;
     c.region = region;
-    c.firstDayOfWeek = 0;
-    c.screenWidth = 1024;
-    c.screenHeight = 768;
     c.day = day;
     c.month = month;
     c.year = year;
     c.weekday = GetWeekday(day, month, year);
-    memcpy(c.monthNames, gMonthNames, sizeof(c.monthNames));
-    memcpy(c.dayNames, gDayNames, sizeof(c.dayNames));
     return c;
 }
 
@@ -162,31 +152,21 @@ int RunTool(const std::string& args, std::string* output)
     return started ? (int)code : -1;
 }
 
-// A 24-bit bottom-up BMP as written by layouttool, as top-down R, G, B.
-bool ReadBmp(const std::string& path, Picture* p)
+// A picture file as the library reads it.
+bool ReadPicture(const std::string& path, Picture* p)
 {
-    std::vector<uint8_t> b;
-    if (!vt::ReadFileBytes(path, &b) || b.size() < 54 || b[0] != 'B' || b[1] != 'M')
+    HISSRC source = is5_OpenFileSource(path.c_str());
+    if (!source)
         return false;
-    uint32_t offset = b[10] | b[11] << 8 | b[12] << 16 | (uint32_t)b[13] << 24;
-    int32_t w = (int32_t)(b[18] | b[19] << 8 | b[20] << 16 | (uint32_t)b[21] << 24);
-    int32_t h = (int32_t)(b[22] | b[23] << 8 | b[24] << 16 | (uint32_t)b[25] << 24);
-    if (w <= 0 || h <= 0 || w > 4096 || h > 4096)
+    uint32_t w = 0, h = 0;
+    BYTE* pixels = (BYTE*)is5_ReadImage(source, &w, &h, 0, 0);
+    is5_CloseSource(source);
+    if (!pixels)
         return false;
-    size_t row = ((size_t)w * 3 + 3) & ~(size_t)3;
-    if (b.size() < offset + row * h)
-        return false;
-    p->width = w;
-    p->height = h;
-    p->pixels.resize((size_t)w * h * 3);
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) {
-            const uint8_t* q = &b[offset + (size_t)(h - 1 - y) * row + (size_t)x * 3];
-            BYTE* d = &p->pixels[((size_t)y * w + x) * 3];
-            d[0] = q[2];
-            d[1] = q[1];
-            d[2] = q[0];
-        }
+    p->width = (int)w;
+    p->height = (int)h;
+    p->pixels.assign(pixels, pixels + (size_t)w * h * 3);
+    GlobalFree(pixels);
     p->ok = true;
     return true;
 }
@@ -518,7 +498,7 @@ TEST_F(PictureSheet, BadSheetsLeaveTheBufferBlack)
         EXPECT_EQ(RunTool("--layout 5 --form 1 --sheet \"" + b.path + "\" \"" + out + "\"", &printed), 0)
             << b.what << ": " << printed;
         Picture drawn;
-        ASSERT_TRUE(ReadBmp(out, &drawn)) << b.what;
+        ASSERT_TRUE(ReadPicture(out, &drawn)) << b.what;
         EXPECT_EQ(drawn.width, 250);
         EXPECT_EQ(drawn.height, 299);
         size_t lit = 0;
