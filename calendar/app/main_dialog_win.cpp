@@ -215,8 +215,9 @@ void OnMainTick(HWND window)
                                   "(True Color). "),
                       "Sorry!", MB_ICONWARNING);
     if (plan.placeAndHide) {
-        SetWindowPos(window, HWND_BOTTOM, gSettings.x, gSettings.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        // Hidden first: moved while still shown, the dialog would flash at its place for a moment.
         HideMain(window);
+        SetWindowPos(window, HWND_BOTTOM, gSettings.x, gSettings.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (plan.refreshDay)
         RefreshDay(window, now);

@@ -14,6 +14,4 @@ int ISUnsupported(const char* name)
 #define IS_STUB(name) ISUnsupported(#name)
 
 
-void* is5_ReadTLA(HISSRC, uint32_t*, uint32_t*, const char*, uint32_t, RGBQUAD*, uint32_t) { IS_STUB(is5_ReadTLA); return nullptr; }
-BOOL is5_GetTLADims_(HISSRC, uint32_t*, uint32_t*, uint32_t*, const char*, int32_t) { return IS_STUB(is5_GetTLADims_); }
 void* is5_ReadPCD(HISSRC, uint32_t*, uint32_t*, int32_t, uint32_t) { IS_STUB(is5_ReadPCD); return nullptr; }

@@ -142,6 +142,22 @@ const LimitCase kCases[] = {
      [](const std::vector<uint8_t>& f) {
          return ReadWith(f, [](HISSRC s) { return is5_ReadPSD(s, &gWidth, &gHeight, 24, nullptr, 2); });
      }},
+    // Strips of 10 rows: the strip buffer (10 rows and a byte) is smaller.
+    {"tla_rgba", "tla/rt_37x23_b4_f7_abc.tla", 37 * 23 * 4,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadTLA(s, &gWidth, &gHeight, "abc", 4, nullptr, 0); });
+     }},
+    {"tla_raw", "tla/rt_37x23_b1_f7_plain.tla", 37 * 23,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) {
+             RGBQUAD palette[256];
+             return is5_ReadTLA(s, &gWidth, &gHeight, nullptr, 1, palette, 0);
+         });
+     }},
+    {"tla_dib", "tla/rt_37x23_b3_f7_abc.tla", 40 + 112 * 23,
+     [](const std::vector<uint8_t>& f) {
+         return ReadWith(f, [](HISSRC s) { return is5_ReadTLA(s, &gWidth, &gHeight, "abc", 3, nullptr, 2); });
+     }},
     {"generic_rgba", "reader_photo24.bmp", 61 * 47 * 4,
      [](const std::vector<uint8_t>& f) {
          return ReadWith(f, [](HISSRC s) { return is5_ReadImage(s, &gWidth, &gHeight, 1, 0); });

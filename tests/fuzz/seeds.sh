@@ -11,7 +11,7 @@ fail() { echo "seeds.sh: $*" >&2; }
 q() { "$@" >/dev/null 2>&1 || fail "$* failed"; }
 
 "$src/tools/make-fixtures" "$src" "$out/fixtures" >/dev/null 2>&1 || fail "some fixtures failed"
-for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff gif pcx png psd psd_resources; do
+for t in jpeg bmp dib saj2k pnm read_image picturedb metafile io tga wbmp tiff gif pcx png psd psd_resources tla; do
   rm -rf "${out:?}/$t"
   mkdir -p "$out/$t"
 done
@@ -227,6 +227,11 @@ q $im "$tmp/grey.pgm" -depth 16 -compress None "$out/psd/grey16.psd"
 q $im "$tmp/few.ppm" -type Palette -compress RLE "$out/psd/few_rle.psd"
 q $im "$tmp/tiny.ppm" -type bilevel -depth 1 -compress RLE "$out/psd/tiny_bitmap_rle.psd"
 q python3 "$src/imaging/formats/psd/psd_make.py" --blocks "$out/psd" "$out/psd_resources"
+
+# TLA: the test writer's files of every depth and filter and its damaged
+# ones; the protected ones are under "abc", the password the target tries.
+cp "$f"/tla/*.tla "$out/tla/" 2>/dev/null
+cp "$f"/tla/rt_37x23_b3_f7_plain.tla "$out/read_image/" 2>/dev/null
 
 # Source and sink operations: a few mixed byte strings.
 perl -e '
