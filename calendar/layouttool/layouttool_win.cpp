@@ -191,7 +191,8 @@ int main(int argc, char** argv)
     static const BYTE kNothing = 0;
     std::vector<BYTE> sheet;
     if (sheetPath) {
-        if (!ReadWholeFile(sheetPath, &sheet)) {
+        // A memory source takes at most 2 GB; no sheet comes near it.
+        if (!ReadWholeFile(sheetPath, &sheet) || sheet.size() > 0x7FFFFFFF) {
             fprintf(stderr, "layouttool: cannot read %s\n", sheetPath);
             return 1;
         }
