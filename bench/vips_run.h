@@ -44,4 +44,23 @@ void VipsRun(benchmark::State& state, const std::vector<uint8_t>& rgb, uint32_t 
     state.counters["peak_rss_mib"] = PeakRssMiB();
 }
 
+// A libvips loader over a file in memory (`load` wraps pngload_buffer,
+// tiffload_buffer, ...), its image evaluated into a fresh memory buffer each
+// run.
+template <typename Load>
+void VipsLoadRun(benchmark::State& state, const std::vector<uint8_t>& file, Load load)
+{
+    for (auto _ : state) {
+        VipsImage* image = nullptr;
+        if (load(const_cast<uint8_t*>(file.data()), file.size(), &image)) {
+            state.SkipWithError(vips_error_buffer());
+            break;
+        }
+        size_t size = 0;
+        void* mem = vips_image_write_to_memory(image, &size);
+        g_free(mem);
+        g_object_unref(image);
+    }
+}
+
 }  // namespace vb

@@ -101,8 +101,8 @@ bool WriteJpegWithStrayBytes(const std::string& path)
     return false;
 }
 
-// The first half of a 64 x 48 PNG.
-bool WriteTruncatedPng(const std::string& path)
+// A 64 x 48 RGB PNG, whole or only its first half.
+bool WritePng(const std::string& path, bool half)
 {
     std::vector<uint8_t> pixels(64 * 48 * 3);
     for (size_t i = 0; i < pixels.size(); i++)
@@ -119,8 +119,13 @@ bool WriteTruncatedPng(const std::string& path)
     std::vector<uint8_t> bytes(size);
     if (!png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels.data(), 0, nullptr))
         return false;
-    bytes.resize(size / 2);
+    bytes.resize(half ? size / 2 : size);
     return vt::WriteFileBytes(path, bytes);
+}
+
+bool WriteTruncatedPng(const std::string& path)
+{
+    return WritePng(path, true);
 }
 
 struct RenderCall {
@@ -359,6 +364,28 @@ protected:
         } while (FindNextFileA(find, &found));
         FindClose(find);
         return names;
+    }
+
+    // A record of `path` as the only one: drawn, rendered by the real
+    // renderer and set as the screen-sized wallpaper.
+    void ExpectTheOnlyRecordBecomesTheWallpaper(const std::string& path)
+    {
+        PictureRecord record = FileRecord(path.c_str());
+        record.cropToFill = 1;
+        Append(record);
+        SetOld("C05X", "2026-12-09 09:00");
+        gFakes.realFile = RenderFileWallpaper;
+        gFakes.draws = {0};
+        EXPECT_EQ(ChangeWallpaper(nullptr, nullptr, 1, 0, 1, GetMainPictureRecord()), 1);
+        ASSERT_EQ(gFakes.renders.size(), 1u);
+        EXPECT_EQ(gFakes.renders[0].name, path);
+        ASSERT_EQ(gFakes.spi.size(), 1u);
+        EXPECT_EQ(gFakes.spi[0].path, wallpaper_);
+        EXPECT_EQ(gSettings.OldPic, path);
+        EXPECT_EQ(StoredText("OldPic"), path);
+        std::vector<uint8_t> bmp;
+        ASSERT_TRUE(vt::ReadFileBytes(wallpaper_, &bmp));
+        EXPECT_EQ(bmp.size(), 54u + 1280u * 1024u * 3u);
     }
 
     std::string rootPath_, folder_, appData_, wallpaper_;
@@ -729,21 +756,15 @@ TEST_F(ChangeWallpaperTest, AJpegWithStrayBytesBeforeAMarkerStillBecomesTheWallp
 {
     const std::string stray = folder_ + "\\streu.jpg";
     ASSERT_TRUE(WriteJpegWithStrayBytes(stray));
-    PictureRecord record = FileRecord(stray.c_str());
-    record.cropToFill = 1;
-    Append(record);
-    SetOld("C05X", "2026-12-09 09:00");
-    gFakes.realFile = RenderFileWallpaper;
-    gFakes.draws = {0};
-    EXPECT_EQ(ChangeWallpaper(nullptr, nullptr, 1, 0, 1, GetMainPictureRecord()), 1);
-    ASSERT_EQ(gFakes.renders.size(), 1u);
-    ASSERT_EQ(gFakes.spi.size(), 1u);
-    EXPECT_EQ(gFakes.spi[0].path, wallpaper_);
-    EXPECT_EQ(gSettings.OldPic, stray);
-    EXPECT_EQ(StoredText("OldPic"), stray);
-    std::vector<uint8_t> bmp;
-    ASSERT_TRUE(vt::ReadFileBytes(wallpaper_, &bmp));
-    EXPECT_EQ(bmp.size(), 54u + 1280u * 1024u * 3u);
+    ExpectTheOnlyRecordBecomesTheWallpaper(stray);
+}
+
+TEST_F(ChangeWallpaperTest, AnIntactPngPictureBecomesTheWallpaper)
+{
+    // The whole file of which the broken-picture test takes the first half.
+    const std::string whole = folder_ + "\\ganz.png";
+    ASSERT_TRUE(WritePng(whole, false));
+    ExpectTheOnlyRecordBecomesTheWallpaper(whole);
 }
 
 TEST_F(ChangeWallpaperTest, TheWallpaperFolderIsMadeUnderApplicationData)

@@ -239,7 +239,6 @@ perl -e '
   my @s = (pack("C*", map { ($_ * 37) & 0xFF } 0 .. 63), pack("C*", (0, 5, 1, 250, 2, 0, 3, 40, 4, 3, 5, 7) x 4),
            pack("c*", map { ($_ % 2) ? -$_ : $_ } 0 .. 127));
   for my $i (0 .. $#s) { open(my $o, ">", "$dir/ops_$i") or die; binmode $o; print $o $s[$i]; }' "$out/io"
-exit 0
 
 # TIFF: the fixtures' files and tiffcp's compressions, layouts and tiles.
 cp "$f"/tif_*.tif "$out/tiff/" 2>/dev/null
@@ -254,4 +253,4 @@ q $im "$tmp/photo.ppm" -monochrome -compress none "$tmp/mono.tif"
 q tiffcp -c g3 "$tmp/mono.tif" "$out/tiff/tiffcp_g3.tif"
 q tiffcp -c g4 "$tmp/mono.tif" "$out/tiff/tiffcp_g4.tif"
 q tiffcp "$tmp/photo.tif" "$tmp/mono.tif" "$out/tiff/tiffcp_pages.tif"
-
+exit 0

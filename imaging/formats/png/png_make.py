@@ -145,6 +145,20 @@ def main():
     save("ramp_srgb", png(256, 1, 8, 0, ramp, before=[(b"sRGB", b"\x00"), gama]))
     # pHYs 2835 x 2835 per metre.
     save("phys", png(w, h, 8, 2, picture(w, h, 8, 2), before=[(b"pHYs", struct.pack(">IIB", 2835, 2835, 1))]))
+    # Deeper than 1 bit, yet rows as long as 1-bit rows: refused at 1 bit all the same.
+    save("p2_w4", png(4, 3, 2, 3, picture(4, 3, 2, 3), before=[(b"PLTE", plte(4))]))
+    save("g4_w2", png(2, 3, 4, 0, picture(2, 3, 4, 0)))
+    # pHYs with unit 0: an aspect ratio only.
+    save("phys_aspect", png(w, h, 8, 2, picture(w, h, 8, 2), before=[(b"pHYs", struct.pack(">IIB", 3, 2, 0))]))
+    # Chunks no read uses: text, compressed text that inflates to 4 MB, an
+    # international text of an unknown compression, a bogus profile; then a
+    # text chunk that claims 2^31 - 1 bytes in a file of a few dozen.
+    bomb = zlib.compress(b"\0" * (4 << 20), 9)
+    unused = [(b"tEXt", b"Title\0x"), (b"zTXt", b"Comment\0\0" + bomb), (b"iTXt", b"Note\0\1\7\0\0x"),
+              (b"iCCP", b"icc\0\0" + zlib.compress(b"not a profile"))]
+    save("unused_chunks", png(w, h, 8, 2, picture(w, h, 8, 2), before=unused, after=[(b"tEXt", b"End\0y")]))
+    claim = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
+    save("text_2gb", claim + struct.pack(">I", 2**31 - 1) + b"tEXtTitle\0" + b"x" * 20)
     # 37 rows for progress.
     save("rows37", png(6, 37, 8, 2, picture(6, 37, 8, 2)))
     save("rows37i", png(6, 37, 8, 2, picture(6, 37, 8, 2), 1))

@@ -61,14 +61,31 @@ TEST(PngPalette, FivePlteEntriesTwoAlphas)
     }
 }
 
+// The file's bKGD, else the thread's default background (black unless set);
+// the file's colour is kept in the thread's record.
 TEST(PngCompositing, RgbaAt24LiesOnTheBackground)
 {
     struct Case {
         const char* file;
         int bg[3];
-    } cases[] = {{"rgba_bkgd.png", {200, 100, 50}}, {"rgba_plain.png", {0, 0, 0}}};
+        int threadDefault[3];
+    } cases[] = {{"rgba_bkgd.png", {200, 100, 50}, {0, 0, 0}},
+                 {"rgba_plain.png", {0, 0, 0}, {0, 0, 0}},
+                 {"rgba_plain.png", {10, 120, 230}, {10, 120, 230}},
+                 {"rgba_bkgd.png", {200, 100, 50}, {10, 120, 230}}};
+    ISThreadState* state = ISGetThreadState();
+    ASSERT_NE(state, nullptr);
     for (const Case& c : cases) {
+        state->png.defaultBackground.red = uint16_t(c.threadDefault[0]);
+        state->png.defaultBackground.green = uint16_t(c.threadDefault[1]);
+        state->png.defaultBackground.blue = uint16_t(c.threadDefault[2]);
         const pngt::Read r = ReadPng(Fixture(c.file), 24);
+        state->png.defaultBackground = ISPngColour();
+        const ISPngColour stored = state->png.fileBackground;
+        const bool bkgd = std::string(c.file) == "rgba_bkgd.png";
+        EXPECT_EQ(stored.red, bkgd ? 200 : 0) << c.file;
+        EXPECT_EQ(stored.green, bkgd ? 100 : 0) << c.file;
+        EXPECT_EQ(stored.blue, bkgd ? 50 : 0) << c.file;
         const pngt::Read full = ReadPng(Fixture(c.file), 32);
         ASSERT_TRUE(r.ok && full.ok) << c.file;
         ASSERT_EQ(r.data.size() / 3, full.data.size() / 4);
@@ -178,21 +195,53 @@ TEST(PngDib, OneBitRgbAndResolution)
     EXPECT_EQ(trans[0], -1);
 }
 
-TEST(PngDims, TransparentColourOfAPeerFile)
+// The tRNS outs: -1 without the chunk, libpng's (zero) colour for palette
+// files; the resolution record as stored, unit 0 included.
+TEST(PngDims, TransparentColourAndResolutionAsStored)
 {
-    pngt::Bytes file = Fixture("nm_rgb_trns.png");
-    HISSRC source = is5_OpenMemorySource(file.data(), int32_t(file.size()));
-    uint32_t w, h, depth, type, interlace;
-    int32_t optional = 0, r, g, b, grey;
-    ASSERT_TRUE(is5_GetPNGDims(source, &w, &h, &depth, &type, &interlace, &optional, &r, &g, &b, &grey, nullptr, 0));
-    is5_CloseSource(source);
-    EXPECT_EQ(optional, -1);
-    EXPECT_EQ(r, 0x14);
-    EXPECT_EQ(g, 0xEB);
-    EXPECT_EQ(b, 0x07);
-    EXPECT_EQ(w, 4u);
-    EXPECT_EQ(h, 3u);
-    EXPECT_EQ(type, 2u);
+    struct Case {
+        const char* file;
+        uint32_t width, height, bitDepth, colourType, interlace;
+        int32_t trans[4];  // red, green, blue, grey
+        ISResolution res;
+    } cases[] = {
+        {"p8.png", 19, 11, 8, 3, 0, {-1, -1, -1, -1}, {0, 0, 0}},
+        {"p8t.png", 19, 11, 8, 3, 0, {0, 0, 0, 0}, {0, 0, 0}},
+        {"g8t.png", 19, 11, 8, 0, 0, {0, 0, 0, 17}, {0, 0, 0}},  // the writer's first pixel
+        {"rgb8ti.png", 19, 11, 8, 2, 1, {17, 70, 123, 0}, {0, 0, 0}},
+        {"nm_rgb_trns.png", 4, 3, 8, 2, 0, {0x14, 0xEB, 0x07, 0}, {0, 0, 0}},
+        {"g16.png", 19, 11, 16, 0, 0, {-1, -1, -1, -1}, {0, 0, 0}},
+        {"phys.png", 19, 11, 8, 2, 0, {-1, -1, -1, -1}, {2835, 2835, 1}},
+        {"phys_aspect.png", 19, 11, 8, 2, 0, {-1, -1, -1, -1}, {3, 2, 0}},
+    };
+    for (const Case& c : cases) {
+        pngt::Bytes file = Fixture(c.file);
+        HISSRC source = is5_OpenMemorySource(file.data(), int32_t(file.size()));
+        uint32_t w = 0, h = 0, depth = 0, type = 9, interlace = 9;
+        int32_t optional = 0, trans[4] = {7, 7, 7, 7};
+        ISResolution res{9.0, 9.0, 9};
+        ASSERT_TRUE(is5_GetPNGDims(source, &w, &h, &depth, &type, &interlace, &optional, &trans[0], &trans[1],
+                                   &trans[2], &trans[3], &res, 0))
+            << c.file;
+        is5_CloseSource(source);
+        EXPECT_EQ(ISGetLastError(), 0) << c.file;
+        EXPECT_EQ(w, c.width) << c.file;
+        EXPECT_EQ(h, c.height) << c.file;
+        EXPECT_EQ(depth, c.bitDepth) << c.file;
+        EXPECT_EQ(type, c.colourType) << c.file;
+        EXPECT_EQ(interlace, c.interlace) << c.file;
+        EXPECT_EQ(optional, -1) << c.file;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(trans[i], c.trans[i]) << c.file << " tRNS out " << i;
+        EXPECT_EQ(res.x, c.res.x) << c.file;
+        EXPECT_EQ(res.y, c.res.y) << c.file;
+        EXPECT_EQ(res.unit, c.res.unit) << c.file;
+    }
+    // A DIB takes pixels per metre only when the unit is the metre.
+    const pngt::Read dib = ReadPng(Fixture("phys_aspect.png"), 24, IS5_DIB);
+    ASSERT_TRUE(dib.ok);
+    EXPECT_EQ(Le32(dib.data, 24), 0u);
+    EXPECT_EQ(Le32(dib.data, 28), 0u);
 }
 
 TEST(PngRefusals, DepthsTheFileCannotGive)
@@ -204,6 +253,8 @@ TEST(PngRefusals, DepthsTheFileCannotGive)
     } cases[] = {
         {"rgb8.png", 8, 0, 28},  {"rgb8.png", 1, 0, 28},  {"rgb8.png", 16, 0, 28}, {"g8.png", 48, 0, 17},
         {"p2.png", 1, 0, 17},    {"g2.png", 1, 0, 17},    {"rgb8.png", 12, 0, 5},  {"rgb8.png", 24, 10, 5},
+        // Rows of these are as long as 1-bit rows; only their bit depth refuses them.
+        {"p2_w4.png", 1, 0, 17}, {"g4_w2.png", 1, 0, 17},
     };
     for (const Case& c : cases) {
         const pngt::Read r = ReadPng(Fixture(c.file), c.bits, c.flags);

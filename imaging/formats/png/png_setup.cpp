@@ -10,6 +10,13 @@ CISPngStructs::CISPngStructs()
         // Benign faults (a long tRNS, an ancillary CRC) are warnings, never a stop.
         png_set_benign_errors(png, 1);
         png_set_crc_action(png, PNG_CRC_DEFAULT, PNG_CRC_WARN_DISCARD);
+        // Chunks no read uses are skipped unread: libpng would otherwise
+        // allocate what a text or profile chunk's length claims (a small file
+        // can claim 2 GB) and inflate compressed text.
+        static const png_byte kUsed[] = {'b', 'K', 'G', 'D', 0, 'g', 'A', 'M', 'A', 0,
+                                         's', 'R', 'G', 'B', 0, 'p', 'H', 'Y', 's', 0};
+        png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+        png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, kUsed, 4);
         info = png_create_info_struct(png);
     }
 }

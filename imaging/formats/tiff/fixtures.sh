@@ -63,6 +63,16 @@ pnmtotiff -miniswhite -none tif_bw.pbm > tif_bw_white.tif 2>/dev/null
 q tiffcp -c g3 tif_bw_white.tif tif_bw_g3.tif
 pnmtotiff -g4 tif_bw.pbm > tif_bw_g4.tif 2>/dev/null
 q tiffset -s 262 263 tif_bw_g4.tif
+# Strips of 1 and 16 rows and 16 x 16 tiles at the depths read without the
+# RGBA interface: 8-bit grey, bilevel, 16-bit RGB.
+q $im tif_base.ppm -colorspace Gray -depth 8 -compress none tif_lay_grey.tif
+tifftopnm tif_lay_grey.tif > tif_lay_grey.pgm 2>/dev/null
+for k in grey bw rgb16; do
+  case $k in grey) src=tif_lay_grey.tif ;; bw) src=tif_bw_white.tif ;; rgb16) src=tif_rgb16.tif ;; esac
+  q tiffcp -c none -r 1 $src tif_lay_${k}_r1.tif
+  q tiffcp -c none -r 16 $src tif_lay_${k}_r16.tif
+  q tiffcp -c zip -t -w 16 -l 16 $src tif_lay_${k}_tiles.tif
+done
 # 4-bit palette; 2- and 4-bit grey.
 q $im -seed 6 -size 37x23 plasma:fractal -colors 16 -depth 8 tif_pal4.ppm
 pnmtotiff -indexbits 1,2,4 -none tif_pal4.ppm > tif_pal4.tif 2>/dev/null

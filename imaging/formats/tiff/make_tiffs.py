@@ -18,23 +18,7 @@ def pack_values(kind, values):
     return b"".join(struct.pack("<" + fmt[kind], v) for v in values)
 
 
-def write_tiff(path, tags, strips):
-    """tags: {tag: (type, values)}; strips: list of byte strings. Offsets and
-    counts of the strips are filled in unless given."""
-    out = bytearray(b"II*\0\0\0\0\0")
-    offsets = []
-    for s in strips:
-        offsets.append(len(out))
-        out += s
-        if len(out) % 2:
-            out += b"\0"
-    tags = dict(tags)
-    tags.setdefault(273, (LONG, offsets))
-    tags.setdefault(279, (LONG, [len(s) for s in strips]))
-    entries = sorted(tags.items())
-    ifd_at = len(out)
-    struct.pack_into("<I", out, 4, ifd_at)
-    body_at = ifd_at + 2 + 12 * len(entries) + 4
+def build_ifd(entries, body_at):
     ifd = bytearray(struct.pack("<H", len(entries)))
     body = bytearray()
     for tag, (kind, values) in entries:
@@ -48,7 +32,46 @@ def write_tiff(path, tags, strips):
             if len(body) % 2:
                 body += b"\0"
     ifd += b"\0\0\0\0"
-    out += ifd + body
+    return ifd, body
+
+
+def write_tiff(path, tags, strips, ifd_first=False, tiled=False):
+    """tags: {tag: (type, values)}; strips: list of byte strings (tiles when
+    `tiled`). Offsets and counts of the strips are filled in unless given.
+    The directory comes after the strips, or before them with `ifd_first`."""
+    offset_tag, count_tag = (324, 325) if tiled else (273, 279)
+    tags = dict(tags)
+    tags.setdefault(count_tag, (LONG, [len(s) for s in strips]))
+    given = offset_tag in tags
+    tags.setdefault(offset_tag, (LONG, [0] * len(strips)))
+    entries = sorted(tags.items())
+    ifd_size = 2 + 12 * len(entries) + 4
+    out = bytearray(b"II*\0\0\0\0\0")
+    if ifd_first:
+        _, body = build_ifd(entries, 8 + ifd_size)
+        at = 8 + ifd_size + len(body)
+    else:
+        at = 8
+    offsets = []
+    data = bytearray()
+    for s in strips:
+        offsets.append(at + len(data))
+        data += s
+        if len(data) % 2:
+            data += b"\0"
+    if not given:
+        tags[offset_tag] = (LONG, offsets)
+    entries = sorted(tags.items())
+    if ifd_first:
+        ifd, body = build_ifd(entries, 8 + ifd_size)
+        struct.pack_into("<I", out, 4, 8)
+        out += ifd + body + data
+    else:
+        out += data
+        ifd_at = len(out)
+        ifd, body = build_ifd(entries, ifd_at + ifd_size)
+        struct.pack_into("<I", out, 4, ifd_at)
+        out += ifd + body
     with open(path, "wb") as f:
         f.write(out)
 
@@ -88,6 +111,63 @@ def main(out):
     tags = {256: (LONG, [256]), 257: (LONG, [256]), 258: (SHORT, [8, 8, 8]), 259: (SHORT, [5]),
             262: (SHORT, [2]), 277: (SHORT, [3]), 278: (LONG, [256]), 279: (LONG, [0xFFFFFFFF])}
     write_tiff(f"{out}/tif_huge_count.tif", tags, [rgb[:2000]])
+    # The directory first, then the strips: a file cut short keeps its
+    # directory and loses rows. 8-bit grey (deflate), bilevel, 16-bit RGB.
+    w2, h2 = 37, 23
+    grey = bytes((x * 7 + y * 11 + (x * y) % 13) & 0xFF for y in range(h2) for x in range(w2))
+    write_tiff(f"{out}/tif_front_grey.tif", grey_tags(w2, h2, 8, compression=8, rows=4),
+               [zlib.compress(grey[y * w2:(y + 4) * w2]) for y in range(0, h2, 4)], ifd_first=True)
+    row = (w2 + 7) // 8
+    bw = bytes((x * 29 + y * 53) & 0xFF for y in range(h2) for x in range(row))
+    write_tiff(f"{out}/tif_front_bw.tif", grey_tags(w2, h2, 1, photometric=0, rows=3),
+               [bw[y * row:(y + 3) * row] for y in range(0, h2, 3)], ifd_first=True)
+    rgb16 = b"".join(struct.pack("<H", (x * 1543 + y * 3079 + c * 20011) & 0xFFFF)
+                     for y in range(h2) for x in range(w2) for c in range(3))
+    tags = {256: (LONG, [w2]), 257: (LONG, [h2]), 258: (SHORT, [16, 16, 16]), 259: (SHORT, [1]),
+            262: (SHORT, [2]), 277: (SHORT, [3]), 278: (LONG, [5])}
+    write_tiff(f"{out}/tif_front_rgb16.tif", tags,
+               [rgb16[y * w2 * 6:(y + 5) * w2 * 6] for y in range(0, h2, 5)], ifd_first=True)
+    # Tiles 12 wide (not a multiple of 16: libtiff reads them with a warning)
+    # on a 29 x 21 picture, bilevel and 8-bit grey; references as PBM and PGM.
+    w3, h3, tw, tl = 29, 21, 12, 16
+    bits = [[(x * 3 + y * 5 + (x * y) % 7) % 3 == 0 for x in range(w3)] for y in range(h3)]
+    levels = [[(x * 9 + y * 17) & 0xFF for x in range(w3)] for y in range(h3)]
+    bw_tiles, grey_tiles = [], []
+    for ty in range(0, h3, tl):
+        for tx in range(0, w3, tw):
+            bw_tile, grey_tile = bytearray(), bytearray()
+            for y in range(ty, ty + tl):
+                packed = bytearray((tw + 7) // 8)
+                for i in range(tw):
+                    x = tx + i
+                    if x < w3 and y < h3 and bits[y][x]:
+                        packed[i // 8] |= 0x80 >> (i % 8)
+                    grey_tile.append(levels[y][x] if x < w3 and y < h3 else 0)
+                bw_tile += packed
+            bw_tiles.append(bytes(bw_tile))
+            grey_tiles.append(bytes(grey_tile))
+    for name, bps, tiles in (("bw", 1, bw_tiles), ("grey", 8, grey_tiles)):
+        tags = grey_tags(w3, h3, bps, photometric=0 if bps == 1 else 1)
+        del tags[278]
+        tags.update({322: (LONG, [tw]), 323: (LONG, [tl])})
+        write_tiff(f"{out}/tif_tile12_{name}.tif", tags, tiles, tiled=True)
+    with open(f"{out}/tif_tile12_bw.pbm", "wb") as f:
+        f.write(b"P4\n%d %d\n" % (w3, h3))
+        for y in range(h3):
+            packed = bytearray((w3 + 7) // 8)
+            for x in range(w3):
+                if bits[y][x]:
+                    packed[x // 8] |= 0x80 >> (x % 8)
+            f.write(packed)
+    with open(f"{out}/tif_tile12_grey.pgm", "wb") as f:
+        f.write(b"P5\n%d %d\n255\n" % (w3, h3) + bytes(v for r in levels for v in r))
+    # Resolutions of 72.7 and 75.05 without a ResolutionUnit tag.
+    tags = grey_tags(w, h, 8)
+    tags.update({282: (RATIONAL, [(727, 10)]), 283: (RATIONAL, [(1501, 20)])})
+    write_tiff(f"{out}/tif_res_nounit.tif", tags, [pixels])
+    # Bilevel 2^31 pixels wide, one row: its 256 MB row is under the limit,
+    # but no DIB or overlay takes such a width.
+    write_tiff(f"{out}/tif_wide_bilevel.tif", grey_tags(2**31, 1, 1, photometric=0), [b"\0" * 64])
     # 100000 x 100000 RGB, one tiny strip.
     tags = {256: (LONG, [100000]), 257: (LONG, [100000]), 258: (SHORT, [8, 8, 8]), 259: (SHORT, [1]),
             262: (SHORT, [2]), 277: (SHORT, [3]), 278: (LONG, [100000])}

@@ -167,7 +167,17 @@ void ISTiffClose(TIFF* tif)
     delete client;
 }
 
-int ISTiffReadRGBA(TIFF* tif, uint32_t width, uint32_t height, uint32_t* raster, int stopOnError)
+uint32_t ISTiffBandRows(TIFF* tif, uint32_t height)
+{
+    uint32_t band = 0;
+    if (TIFFIsTiled(tif))
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &band);
+    else
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &band);
+    return band == 0 || band > height ? height : band;
+}
+
+int ISTiffReadRGBA(TIFF* tif, uint32_t width, uint32_t height, bool topDown, CISTiffBands* bands, int stopOnError)
 {
     ISTiffClient* client = ISTiffClientOf(tif);
     char message[1024] = "";
@@ -192,29 +202,24 @@ int ISTiffReadRGBA(TIFF* tif, uint32_t width, uint32_t height, uint32_t* raster,
         TIFFError(TIFFFileName(tif), "%s", message);
         return 0;
     }
-    // Rows come out as stored, bottom-up; the caller turns them upright.
-    img.req_orientation = ORIENTATION_BOTLEFT;
+    // The stored rows as they are, whatever the Orientation tag says (the
+    // caller turns them): libtiff flips a band when the two differ.
+    img.req_orientation = topDown ? ORIENTATION_TOPLEFT : ORIENTATION_BOTLEFT;
     img.orientation = ORIENTATION_TOPLEFT;
     if (client->keepUnassociatedAlpha && img.alpha == EXTRASAMPLE_UNASSALPHA && img.bitspersample == 8 &&
         img.photometric == PHOTOMETRIC_RGB && img.isContig && img.samplesperpixel >= 4)
         img.put.contig = PutRGBUnassociated;
-    uint32_t band = 0;
-    if (TIFFIsTiled(tif))
-        TIFFGetField(tif, TIFFTAG_TILELENGTH, &band);
-    else
-        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &band);
-    if (band == 0 || band > height)
-        band = height;
+    const uint32_t band = ISTiffBandRows(tif, height);
     int ok = 1;
     for (uint32_t row = 0; row < height && ok; row += band) {
         const uint32_t rows = height - row < band ? height - row : band;
         img.row_offset = static_cast<int>(row);
         img.col_offset = 0;
-        uint32_t* at = raster + static_cast<size_t>(height - row - rows) * width;
-        if (!TIFFRGBAImageGet(&img, at, width, rows)) {
+        if (!TIFFRGBAImageGet(&img, bands->Band(row, rows), width, rows)) {
             ok = 0;
             break;
         }
+        bands->Filled(row, rows);
         if (client->progress && client->progress(static_cast<int>(row), static_cast<int>(height), client->progressUser)) {
             client->cancelCode = 14;
             ok = 0;
@@ -222,4 +227,31 @@ int ISTiffReadRGBA(TIFF* tif, uint32_t width, uint32_t height, uint32_t* raster,
     }
     TIFFRGBAImageEnd(&img);
     return ok;
+}
+
+namespace {
+
+class CISTiffRaster : public CISTiffBands {
+public:
+    CISTiffRaster(uint32_t* raster, uint32_t width, uint32_t height, bool topDown)
+        : m_raster(raster), m_width(width), m_height(height), m_topDown(topDown)
+    {
+    }
+    uint32_t* Band(uint32_t row, uint32_t rows) override
+    {
+        return m_raster + static_cast<size_t>(m_topDown ? row : m_height - row - rows) * m_width;
+    }
+
+private:
+    uint32_t* m_raster;
+    uint32_t m_width, m_height;
+    bool m_topDown;
+};
+
+}  // namespace
+
+int ISTiffReadRGBA(TIFF* tif, uint32_t width, uint32_t height, bool topDown, uint32_t* raster, int stopOnError)
+{
+    CISTiffRaster bands(raster, width, height, topDown);
+    return ISTiffReadRGBA(tif, width, height, topDown, &bands, stopOnError);
 }

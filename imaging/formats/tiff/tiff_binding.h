@@ -39,7 +39,26 @@ tmsize_t ISTiffWriteProc(thandle_t handle, void* buffer, tmsize_t size);
 toff_t ISTiffSeekProc(thandle_t handle, toff_t offset, int whence);
 toff_t ISTiffSizeProc(thandle_t handle);
 
-// The current directory as width x height bottom-up ABGR words (R in the
-// low byte), band by band of strips or tiles. 1 on success; 0 on failure
-// (the client's cancel code is 14 when the progress function cancelled).
-int ISTiffReadRGBA(TIFF* tif, uint32_t width, uint32_t height, uint32_t* raster, int stopOnError);
+// Where a banded RGBA read puts its rows: Band gives room for the stored rows
+// [row, row + rows) as ABGR words (R in the low byte), `width` words a row;
+// Filled follows once they are there.
+class CISTiffBands {
+public:
+    virtual uint32_t* Band(uint32_t row, uint32_t rows) = 0;
+    virtual void Filled(uint32_t, uint32_t) {}
+
+protected:
+    ~CISTiffBands() = default;
+};
+
+// Rows a band of the current directory holds: RowsPerStrip, or TileLength.
+uint32_t ISTiffBandRows(TIFF* tif, uint32_t height);
+
+// The current directory band by band through the RGBA interface; each band's
+// rows run in the stored order (`topDown`) or reversed. 1 on success; 0 on
+// failure (the client's cancel code is 14 when the progress function
+// cancelled).
+int ISTiffReadRGBA(TIFF* tif, uint32_t width, uint32_t height, bool topDown, CISTiffBands* bands, int stopOnError);
+// The whole picture into `raster`: the stored rows from the top (`topDown`) or
+// from the bottom.
+int ISTiffReadRGBA(TIFF* tif, uint32_t width, uint32_t height, bool topDown, uint32_t* raster, int stopOnError);

@@ -9,7 +9,8 @@ extern "C" void* is5_ReadTIFF(HISSRC source, uint32_t* width, uint32_t* height, 
     return ISReadEntry(kName, source, width && height, bitsPerPixel, flags, {1, 8, 16, 24, 32, 48, 64},
                        [&](CISReadCall& call) {
                            CISTIFFReader reader;
-                           reader.Read(call, width, height, page, palette);
+                           // A thrown failure (memory) also frees a buffer already made.
+                           ISRunCaught(&reader.m_status, [&] { reader.Read(call, width, height, page, palette); });
                            call.m_status = reader.m_status;
                            if (reader.m_status != 0 && reader.m_status != 20)
                                call.Discard();

@@ -2,7 +2,9 @@
 // cancel, and the generic reader over TIFF files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -56,12 +58,17 @@ TEST(TiffRefusals, Table)
         {"tif_c_none.tif", 8, 0, 0, true, 28},     // RGB at 8
         {"tif_c_none.tif", 1, 0, 0, true, 28},
         {"tif_c_none.tif", 48, 0, 0, true, 28},
+        {"tif_c_none.tif", 16, 0, 0, true, 28},
+        {"tif_rgb16.tif", 64, 0, 0, true, 28},     // three samples, not four
+        {"tif_grey_alpha.tif", 8, 0, 0, true, 28}, // two samples a pixel
+        {"tif_grey_alpha.tif", 1, 0, 0, true, 28},
         {"tif_bw_white.tif", 1, 0, 0, false, 5},   // no palette
         {"tif_o_grey_1.tif", 8, 0, 0, false, 5},
         {"tif_bw_white.tif", 1, 0x22, 0, true, 5}, // DIB with padded rows
         {"tif_o_grey_1.tif", 8, 0x22, 0, true, 5},
         {"tif_c_none.tif", 12, 0, 0, true, 5},     // no such depth
         {"tif_huge_image.tif", 24, 0, 0, true, 1},
+        {"tif_wide_bilevel.tif", 1, 0, 0, true, 1},
         {"tif_huge_count.tif", 24, 0, 0, true, 20},
         {"tif_p1.ppm", 24, 0, 0, true, 20},        // not a TIFF
         {"tif_not.png", 24, 0, 0, true, 20},
@@ -103,6 +110,31 @@ TEST(TiffHostile, HugeCountStaysUnderTheLimit)
     EXPECT_EQ(20, r.error);
 }
 
+// libtiff allocates under the library's limit: the one strip of a 16-bit RGB
+// file (6 bytes a pixel) is larger than the RGBA raster (4 bytes a pixel)
+// that a read at 24 bits needs, so a limit of the raster's size refuses it.
+TEST(TiffHostile, LibtiffsOwnBlocksObeyTheLimit)
+{
+    const uint64_t raster = 37 * 23 * 4;
+    ISSetMaxAlloc(raster);
+    const size_t start = LogCount();
+    Result strip = tift::Read("tif_rgb16.tif", 24, 0);
+    const std::vector<ISErrorLogEntry> log = LogSince(start);
+    Result fits = tift::Read("tif_c_none.tif", 24, 0);  // its 3-byte strip fits
+    ISSetMaxAlloc(0);
+    EXPECT_EQ(nullptr, strip.pixels.get());
+    EXPECT_EQ(20, strip.error);
+    bool logged = false;
+    for (const ISErrorLogEntry& e : log)
+        logged = logged || (e.code == 20 && e.level == 3);
+    EXPECT_TRUE(logged);
+    EXPECT_TRUE(fits.pixels);
+    EXPECT_EQ(0, fits.error);
+    Result unlimited = tift::Read("tif_rgb16.tif", 24, 0);
+    EXPECT_TRUE(unlimited.pixels);
+    EXPECT_EQ(0, unlimited.error);
+}
+
 // A damaged deflate strip leaves its row zero and the rest as stored.
 TEST(TiffHostile, DamagedStripKeepsTheOthers)
 {
@@ -124,35 +156,81 @@ TEST(TiffHostile, DamagedStripKeepsTheOthers)
     EXPECT_TRUE(logged);
 }
 
-// Every prefix of a fixture: NULL with 20, or an image with 20 at the
-// strip-reading depths; never a crash or a hang.
+// Every prefix of a fixture, from memory and (for the small ones) from a
+// file: NULL with 20, or at 1, 8 and 16 bits the image with 20 whose rows are
+// each the full read's or zero; never a crash or a hang. The tif_front files
+// keep their directory before the strips, so their cuts lose rows.
 TEST(TiffHostile, EveryPrefix)
 {
     struct Case {
         const char* file;
         uint32_t bits;
+        size_t bytesPerPixel8;  // bytes a pixel times 8
+        bool partial;           // some prefix gives a partial image
     };
-    const Case cases[] = {{"tif_c_lzw.tif", 24}, {"tif_tiles.tif", 32}, {"tif_bw_g3.tif", 1},
-                          {"tif_bad_deflate.tif", 8}, {"tif_rgb16.tif", 48}};
+    const Case cases[] = {{"tif_c_lzw.tif", 24, 24, false},       {"tif_tiles.tif", 32, 32, false},
+                          {"tif_bw_g3.tif", 1, 1, false},         {"tif_bad_deflate.tif", 8, 8, false},
+                          {"tif_rgb16.tif", 48, 48, false},       {"tif_front_grey.tif", 8, 8, true},
+                          {"tif_front_bw.tif", 1, 1, true},       {"tif_front_rgb16.tif", 48, 48, true}};
+    const std::string path = vt::BuildPath("tif_prefix.tif");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const std::vector<uint8_t> bytes = Fixture(c.file);
         ASSERT_FALSE(bytes.empty());
+        RGBQUAD palette[256];
+        uint32_t fw = 0, fh = 0;
+        tift::Source whole(bytes);
+        tift::Buffer full(static_cast<uint8_t*>(is5_ReadTIFF(whole.Get(), &fw, &fh, c.bits, palette, 0, 0)));
+        ASSERT_TRUE(full);
+        const size_t row = (size_t(fw) * c.bytesPerPixel8 + 7) / 8;
+        int partial = 0;
         const auto begin = std::chrono::steady_clock::now();
-        for (size_t n = 1; n < bytes.size(); n += n > 4096 ? 7 : 1) {
-            tift::Source source(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)));
-            RGBQUAD palette[256];
-            uint32_t w = 0, h = 0;
-            void* p = is5_ReadTIFF(source.Get(), &w, &h, c.bits, palette, 0, 0);
-            const int32_t error = ISGetLastError();
-            if (p) {
-                EXPECT_TRUE(error == 20 || error == 0) << n;
+        for (bool fromFile : {false, true}) {
+            if (fromFile && bytes.size() > 2048)
+                continue;
+            for (size_t n = 1; n < bytes.size(); n += n > 4096 ? 7 : 1) {
+                const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+                uint32_t w = 0, h = 0;
+                void* p = nullptr;
+                int32_t error = -1;
+                if (fromFile) {
+                    ASSERT_TRUE(vt::WriteFileBytes(path, cut));
+                    HISSRC file = is5_OpenFileSource(vt::HostPath(path).c_str());
+                    ASSERT_NE(nullptr, file);
+                    p = is5_ReadTIFF(file, &w, &h, c.bits, palette, 0, 0);
+                    error = ISGetLastError();
+                    is5_CloseSource(file);
+                } else {
+                    tift::Source source(cut);
+                    p = is5_ReadTIFF(source.Get(), &w, &h, c.bits, palette, 0, 0);
+                    error = ISGetLastError();
+                }
+                tift::Buffer got(static_cast<uint8_t*>(p));
+                if (!got) {
+                    EXPECT_EQ(20, error) << n;
+                    continue;
+                }
+                ASSERT_TRUE(error == 20 || error == 0) << n << ": " << error;
+                ASSERT_EQ(fw, w) << n;
+                ASSERT_EQ(fh, h) << n;
                 EXPECT_TRUE(c.bits == 1 || c.bits == 8 || c.bits == 48 || error == 0) << n;
-                GlobalFree(p);
-            } else {
-                EXPECT_EQ(20, error) << n;
+                int zero = 0, same = 0;
+                for (uint32_t y = 0; y < h; ++y) {
+                    const uint8_t* r = got.get() + y * row;
+                    if (std::memcmp(r, full.get() + y * row, row) == 0)
+                        ++same;
+                    else if (std::all_of(r, r + row, [](uint8_t v) { return v == 0; }))
+                        ++zero;
+                    else
+                        ADD_FAILURE() << "cut at " << n << ": row " << y << " is neither the picture's nor empty";
+                }
+                if (error == 0) {
+                    EXPECT_EQ(int(h), same) << n;
+                }
+                partial += error == 20 && zero > 0 && same > 0;
             }
         }
+        EXPECT_EQ(c.partial, partial > 0);
         EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
     }
 }
@@ -238,14 +316,23 @@ TEST(TiffProgress, BandsAndCancel)
 
 TEST(TiffGeneric, ReadImageModesAndBilevelBits)
 {
+    // Page 0 of three: red (the others are green and a plasma).
     for (uint32_t mode = 0; mode <= 3; ++mode) {
         SCOPED_TRACE(mode);
-        tift::Source source("tif_c_lzw.tif", true);
+        tift::Source source("tif_pages.tif", true);
         uint32_t w = 0, h = 0;
         tift::Buffer p(static_cast<uint8_t*>(is5_ReadImage(source.Get(), &w, &h, mode, 0)));
-        EXPECT_TRUE(p);
+        ASSERT_TRUE(p);
+        EXPECT_EQ(0, ISGetLastError());
         EXPECT_EQ(37u, w);
         EXPECT_EQ(23u, h);
+        if (mode == 0 || mode == 1) {
+            const size_t bpp = mode == 0 ? 3 : 4;
+            int wrong = 0;
+            for (size_t i = 0; i < size_t(w) * h; ++i)
+                wrong += p.get()[i * bpp] != 255 || p.get()[i * bpp + 1] != 0 || p.get()[i * bpp + 2] != 0;
+            EXPECT_EQ(0, wrong);
+        }
     }
     // Mode 3 keeps the bilevel file's own bits.
     tift::Picture bw;

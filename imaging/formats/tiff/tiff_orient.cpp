@@ -29,6 +29,13 @@ Steps StepsFor(uint16_t orientation)
 
 bool ISTiffOrientationRotates(uint16_t orientation) { return StepsFor(orientation).rotation >= 0; }
 
+void ISTiffPlainSteps(uint16_t orientation, bool bottomUp, bool* storedOrder, bool* mirror)
+{
+    const Steps steps = StepsFor(orientation);
+    *storedOrder = steps.flipRows != bottomUp;
+    *mirror = steps.mirror;
+}
+
 bool ISTiffOrient(BYTE* pixels, uint32_t width, uint32_t height, size_t stride, uint32_t kind, uint32_t pixelSize,
                   uint16_t orientation, bool bottomUp, BYTE* target, size_t targetStride, int32_t* status)
 {

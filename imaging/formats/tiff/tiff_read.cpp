@@ -1,12 +1,15 @@
 // CISTIFFReader: one page of a TIFF file through libtiff, at the asked
 // depth or as a packed DIB, turned upright by its Orientation tag.
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "../../convert/convert.h"
 #include "../../core/buffers.h"
 #include "../../core/frame.h"
+#include "../../overlay/overlay.h"
 #include "../swap_rb.h"
 #include "tiff_reader.h"
 
@@ -251,6 +254,69 @@ bool CISTIFFReader::ReadBlocks(uint32_t width, uint32_t height, Put&& put)
     return true;
 }
 
+namespace {
+
+// One row of ABGR words (R in the low byte) as R, G, B(, A) bytes, or B, G,
+// R(, A) with `swap`, from the right end with `mirror`.
+template <int Bytes, bool Swap>
+void PackRow(const uint32_t* src, uint32_t width, bool mirror, BYTE* out)
+{
+    constexpr int kRed = Swap ? 2 : 0;
+    constexpr int kBlue = Swap ? 0 : 2;
+    const BYTE* s = reinterpret_cast<const BYTE*>(src);
+    const ptrdiff_t step = mirror ? -4 : 4;
+    if (mirror)
+        s += static_cast<size_t>(width - 1) * 4;
+    for (uint32_t x = 0; x < width; ++x, s += step, out += Bytes) {
+        out[0] = s[kRed];
+        out[1] = s[1];
+        out[2] = s[kBlue];
+        if (Bytes == 4)
+            out[3] = s[3];
+    }
+}
+
+void PackRow(const uint32_t* src, uint32_t width, uint32_t bytes, bool swap, bool mirror, BYTE* out)
+{
+    if (bytes == 4 && !swap && !mirror)
+        std::memcpy(out, src, static_cast<size_t>(width) * 4);
+    else if (bytes == 4)
+        swap ? PackRow<4, true>(src, width, mirror, out) : PackRow<4, false>(src, width, mirror, out);
+    else
+        swap ? PackRow<3, true>(src, width, mirror, out) : PackRow<3, false>(src, width, mirror, out);
+}
+
+// Bands of the RGBA read packed into their rows of the result as they come:
+// no whole-picture raster for pictures that need no rotation.
+class CISTiffPlacedBands final : public CISTiffBands {
+public:
+    CISTiffPlacedBands(uint32_t* band, uint32_t width, uint32_t height, BYTE* rows, uint64_t stride, uint32_t bytes,
+                       bool storedOrder, bool swap, bool mirror)
+        : m_band(band), m_width(width), m_height(height), m_rows(rows), m_stride(stride), m_bytes(bytes),
+          m_storedOrder(storedOrder), m_swap(swap), m_mirror(mirror)
+    {
+    }
+    uint32_t* Band(uint32_t, uint32_t) override { return m_band; }
+    void Filled(uint32_t row, uint32_t rows) override
+    {
+        for (uint32_t k = 0; k < rows; ++k) {
+            const uint64_t at = m_storedOrder ? row + k : m_height - 1 - row - k;
+            PackRow(m_band + static_cast<size_t>(k) * m_width, m_width, m_bytes, m_swap, m_mirror,
+                    m_rows + at * m_stride);
+        }
+    }
+
+private:
+    uint32_t* m_band;
+    uint32_t m_width, m_height;
+    BYTE* m_rows;
+    uint64_t m_stride;
+    uint32_t m_bytes;
+    bool m_storedOrder, m_swap, m_mirror;
+};
+
+}  // namespace
+
 void CISTIFFReader::ReadViaRGBA(CISReadCall& call, uint32_t depth, uint32_t* width, uint32_t* height)
 {
     uint32_t w = 0, h = 0;
@@ -268,73 +334,68 @@ void CISTIFFReader::ReadViaRGBA(CISReadCall& call, uint32_t depth, uint32_t* wid
     if (rasterBytes > ISMaxAlloc())
         throw 1;
     const uint32_t ow = rotates ? h : w, oh = rotates ? w : h;
-    uint64_t rowBytes = static_cast<uint64_t>(ow) * (depth / 8);
+    const uint32_t bytes = depth / 8;
+    uint64_t rowBytes = static_cast<uint64_t>(ow) * bytes;
     if (depth == 24 && (dib || (m_flags & kTiffPadRows)))
         rowBytes = RoundUp4(rowBytes);
     const uint32_t header = dib ? kDibHeader : 0;
     const uint64_t outBytes = header + rowBytes * oh;
     if (outBytes > ISMaxAlloc())
         throw 1;
-    // 32-bit reads that stay in place go straight into the result.
-    const bool direct = depth == 32 && !dib && !rotates;
-    Block raster;
-    BYTE* pixels = nullptr;
-    if (direct) {
-        pixels = call.Allocate(outBytes);
-    } else {
-        raster = NewBlock(rasterBytes);
-        pixels = raster.get();
-    }
+    const bool swap = dib || (m_flags & kTiffSwapRB);
     ISTiffClient* client = ISTiffClientOf(m_tif);
     client->progress = Progress;
     client->cancelCode = 0;
-    const int ok = ISTiffReadRGBA(m_tif, w, h, reinterpret_cast<uint32_t*>(pixels), 1);
+    int ok = 0;
+    if (!rotates) {
+        // Rows go straight to their place in the result.
+        bool storedOrder = false, mirror = false;
+        ISTiffPlainSteps(orientation, dib, &storedOrder, &mirror);
+        BYTE* rows = call.Allocate(outBytes) + header;
+        if (bytes == 4 && !swap && !mirror) {
+            ok = ISTiffReadRGBA(m_tif, w, h, storedOrder, reinterpret_cast<uint32_t*>(rows), 1);
+        } else {
+            Block band = NewBlock(static_cast<uint64_t>(ISTiffBandRows(m_tif, h)) * w * 4);
+            CISTiffPlacedBands placed(reinterpret_cast<uint32_t*>(band.get()), w, h, rows, rowBytes, bytes,
+                                      storedOrder, swap, mirror);
+            ok = ISTiffReadRGBA(m_tif, w, h, true, &placed, 1);
+        }
+    } else {
+        // The stored rows bottom-up, turned through a second raster.
+        Block raster = NewBlock(rasterBytes);
+        ok = ISTiffReadRGBA(m_tif, w, h, false, reinterpret_cast<uint32_t*>(raster.get()), 1);
+        if (ok) {
+            Block turned = NewBlock(rasterBytes);
+            if (!ISTiffOrient(raster.get(), w, h, static_cast<size_t>(w) * 4, 8, 4, orientation, dib, turned.get(),
+                              static_cast<size_t>(ow) * 4, &m_status)) {
+                client->progress = nullptr;
+                call.Discard();
+                return;
+            }
+            raster.reset();
+            BYTE* rows = call.Allocate(outBytes) + header;
+            for (uint32_t y = 0; y < oh; ++y)
+                PackRow(reinterpret_cast<const uint32_t*>(turned.get()) + static_cast<size_t>(y) * ow, ow, bytes,
+                        swap, false, rows + y * rowBytes);
+        }
+    }
     client->progress = nullptr;
     if (!ok) {
         m_status = client->cancelCode != 0 ? client->cancelCode : 20;
         call.Discard();
         return;
     }
-    if (dib || (m_flags & kTiffSwapRB))
-        ISSwapRBRows32(pixels, w, h, static_cast<size_t>(w) * 4);
-    Block turned;
-    BYTE* upright = pixels;
-    if (rotates)
-        turned = NewBlock(rasterBytes);
-    if (!ISTiffOrient(pixels, w, h, static_cast<size_t>(w) * 4, 8, 4, orientation, dib, turned.get(),
-                      static_cast<size_t>(ow) * 4, &m_status)) {
-        call.Discard();
-        return;
-    }
-    if (rotates)
-        upright = turned.get();
-    if (!direct) {
-        BYTE* out = call.Allocate(outBytes);
-        for (uint32_t y = 0; y < oh; ++y) {
-            const BYTE* s = upright + static_cast<size_t>(y) * ow * 4;
-            BYTE* d = out + header + y * rowBytes;
-            if (depth == 32) {
-                std::memcpy(d, s, static_cast<size_t>(ow) * 4);
-            } else {
-                for (uint32_t x = 0; x < ow; ++x, s += 4, d += 3) {
-                    d[0] = s[0];
-                    d[1] = s[1];
-                    d[2] = s[2];
-                }
-            }
-        }
-        if (dib) {
-            BITMAPINFOHEADER* bi = reinterpret_cast<BITMAPINFOHEADER*>(out);
-            std::memset(bi, 0, sizeof *bi);
-            bi->biSize = kDibHeader;
-            bi->biWidth = static_cast<LONG>(ow);
-            bi->biHeight = static_cast<LONG>(oh);
-            bi->biPlanes = 1;
-            bi->biBitCount = static_cast<WORD>(depth);
-            bi->biCompression = BI_RGB;
-            bi->biSizeImage = static_cast<DWORD>(rowBytes * oh);
-            DibResolution(bi);
-        }
+    if (dib) {
+        BITMAPINFOHEADER* bi = reinterpret_cast<BITMAPINFOHEADER*>(call.Data());
+        std::memset(bi, 0, sizeof *bi);
+        bi->biSize = kDibHeader;
+        bi->biWidth = static_cast<LONG>(ow);
+        bi->biHeight = static_cast<LONG>(oh);
+        bi->biPlanes = 1;
+        bi->biBitCount = static_cast<WORD>(depth);
+        bi->biCompression = BI_RGB;
+        bi->biSizeImage = static_cast<DWORD>(rowBytes * oh);
+        DibResolution(bi);
     }
     *width = ow;
     *height = oh;
@@ -372,6 +433,10 @@ void CISTIFFReader::Read1Bit(CISReadCall& call, uint32_t* width, uint32_t* heigh
         m_status = 20;
         return;
     }
+    // Eight pixels a byte let a row of 2^31 pixels under the limit; no DIB or
+    // overlay takes such widths.
+    if (w > INT32_MAX || h > INT32_MAX)
+        throw 1;
     const bool rotates = ISTiffOrientationRotates(orientation);
     auto rowBytesFor = [&](uint32_t pixels) {
         uint64_t n = dib ? (static_cast<uint64_t>(pixels) + 31) / 32 * 4 : (static_cast<uint64_t>(pixels) + 7) / 8;
@@ -392,13 +457,27 @@ void CISTIFFReader::Read1Bit(CISReadCall& call, uint32_t* width, uint32_t* heigh
     }
     const bool invert = photometric == PHOTOMETRIC_MINISBLACK;
     const bool topDown = (m_flags & kTiffOtherRowOrder) != 0;
+    std::vector<BYTE> line;
     ReadBlocks(w, h, [&](const BYTE* src, uint32_t x0, uint32_t count, uint32_t y) {
-        BYTE* d = pixels + (topDown ? y : h - 1 - y) * rowBytes + x0 / 8;
+        BYTE* d = pixels + (topDown ? y : h - 1 - y) * rowBytes;
         const uint32_t bytes = (count + 7) / 8;
-        for (uint32_t i = 0; i < bytes; ++i)
-            d[i] = invert ? static_cast<BYTE>(~src[i]) : src[i];
-        if (count % 8)
-            d[bytes - 1] &= static_cast<BYTE>(0xFF << (8 - count % 8));
+        if (x0 % 8 == 0) {
+            d += x0 / 8;
+            for (uint32_t i = 0; i < bytes; ++i)
+                d[i] = invert ? static_cast<BYTE>(~src[i]) : src[i];
+            if (count % 8)
+                d[bytes - 1] &= static_cast<BYTE>(0xFF << (8 - count % 8));
+            return;
+        }
+        // Tiles of a width that is no multiple of 8 start inside a byte.
+        line.assign(src, src + bytes);
+        if (invert)
+            for (BYTE& b : line)
+                b = static_cast<BYTE>(~b);
+        CISImgOverlayT overlay;
+        overlay.Overlay1Bit(d, static_cast<int32_t>(w), 1, static_cast<int32_t>(rowBytes), line.data(),
+                            static_cast<int32_t>(count), 1, static_cast<int32_t>(bytes), static_cast<int32_t>(x0), 0,
+                            0);
     });
     if (m_status != 0 && m_status != 20) {
         call.Discard();

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "imaging/core/frame.h"
+#include "imaging/core/io.h"
+#include "tiff_binding.h"
 #include "tiff_test_util.h"
 
 using tift::Picture;
@@ -46,6 +48,19 @@ void ExpectBits(const Result& r, size_t stride, const Picture& p, size_t offset 
     for (uint32_t y = 0; y < p.height; ++y)
         for (uint32_t x = 0; x < p.width; ++x)
             wrong += BitAt(r.pixels.get() + offset, stride, x, bottomUp ? p.height - 1 - y : y) != int(p.At(x, y));
+    EXPECT_EQ(0, wrong);
+}
+
+// 16-bit samples of `r` (host order, packed rows) against the picture's.
+void ExpectSamples16(const Result& r, const Picture& p)
+{
+    ASSERT_TRUE(r.pixels);
+    ASSERT_EQ(p.width, r.width);
+    ASSERT_EQ(p.height, r.height);
+    const uint16_t* s = reinterpret_cast<const uint16_t*>(r.pixels.get());
+    int wrong = 0;
+    for (uint32_t i = 0; i < p.samples.size(); ++i)
+        wrong += s[i] != p.samples[i];
     EXPECT_EQ(0, wrong);
 }
 
@@ -91,14 +106,7 @@ TEST(TiffOrientation, EveryKindAndValue)
             Result b1 = tift::Read(base + "bilevel" + suffix + ".tif", 1, flags);
             ExpectBits(b1, (bw.width + 7) / 8, bw);
 
-            Result r48 = tift::Read(base + "rgb16" + suffix + ".tif", 48, flags);
-            ASSERT_TRUE(r48.pixels);
-            ASSERT_EQ(rgb16.width, r48.width);
-            const uint16_t* s = reinterpret_cast<const uint16_t*>(r48.pixels.get());
-            int wrong = 0;
-            for (uint32_t i = 0; i < rgb16.samples.size(); ++i)
-                wrong += s[i] != rgb16.samples[i];
-            EXPECT_EQ(0, wrong);
+            ExpectSamples16(tift::Read(base + "rgb16" + suffix + ".tif", 48, flags), rgb16);
         }
     }
 }
@@ -204,6 +212,21 @@ TEST(TiffPalette, FourBitPaletteAndShallowGrey)
         }
     EXPECT_EQ(0, high);
     EXPECT_EQ(0, wrong);
+    // The 16 entries are the file's ColorMap scaled from 16 to 8 bits.
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(vt::ReadFileBytes(vt::FixturePath("tif_pal4.tif"), &bytes));
+    CISIO_Memory memory;
+    ASSERT_TRUE(memory.OpenRead(bytes.data(), static_cast<int32_t>(bytes.size())));
+    TIFF* tif = ISTiffOpen(&memory, "r");
+    ASSERT_NE(nullptr, tif);
+    uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+    ASSERT_TRUE(TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue));
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(r.palette[i].rgbRed, red[i] * 255 / 65535) << i;
+        EXPECT_EQ(r.palette[i].rgbGreen, green[i] * 255 / 65535) << i;
+        EXPECT_EQ(r.palette[i].rgbBlue, blue[i] * 255 / 65535) << i;
+    }
+    ISTiffClose(tif);
 
     for (const char* name : {"tif_g2", "tif_g4"}) {
         SCOPED_TRACE(name);
@@ -215,6 +238,9 @@ TEST(TiffPalette, FourBitPaletteAndShallowGrey)
         for (uint32_t i = 0; i < g.width * g.height; ++i)
             bad += gr.palette[gr.pixels.get()[i]].rgbRed != g.samples[i] * 255 / g.maxval;
         EXPECT_EQ(0, bad);
+        // Entries past the file's levels copy entry 0.
+        for (uint32_t i = g.maxval + 1; i < 256; ++i)
+            EXPECT_EQ(gr.palette[i].rgbRed, gr.palette[0].rgbRed) << i;
     }
 }
 
@@ -244,6 +270,92 @@ TEST(TiffDib, RgbRowsResolutionAndDims)
 
     Result none = tift::Read("tif_o_grey_1.tif", 8, 0);
     EXPECT_EQ(0, none.error);  // a plain read after a DIB one reports nothing stale
+
+    // The record holds the resolutions truncated and the unit as stored.
+    struct DimsCase {
+        const char* file;
+        ISResolution res;
+    } cases[] = {{"tif_res_nounit.tif", {72, 75, 0}}, {"tif_custom_tags.tif", {0, 0, 0}}};
+    for (const DimsCase& c : cases) {
+        tift::Source s(c.file, true);
+        ISResolution got{9, 9, 9};
+        EXPECT_TRUE(is5_GetTIFFDims(s.Get(), 0, &w, &h, &bits, &got, 0)) << c.file;
+        EXPECT_EQ(13u, w) << c.file;
+        EXPECT_EQ(8u, bits) << c.file;
+        EXPECT_EQ(c.res.x, got.x) << c.file;
+        EXPECT_EQ(c.res.y, got.y) << c.file;
+        EXPECT_EQ(c.res.unit, got.unit) << c.file;
+    }
+}
+
+// The reads that take strips and tiles themselves (1, 8 and 16 bits): one-row
+// and 16-row strips (the last one short) and 16 x 16 tiles with clipped edge
+// tiles give the picture; so do tiles 12 pixels wide, whose columns do not
+// start on byte boundaries at 1 bit.
+TEST(TiffLayouts, StripsAndTilesAtOneEightAndSixteenBits)
+{
+    Picture grey, bw, rgb16;
+    ASSERT_TRUE(ReadPicture("tif_lay_grey.pgm", &grey));
+    ASSERT_TRUE(ReadPicture("tif_bw.pbm", &bw));
+    ASSERT_TRUE(ReadPicture("tif_rgb16.ppm", &rgb16));
+    auto expectGrey = [](const Result& r, const Picture& p) {
+        ASSERT_TRUE(r.pixels);
+        EXPECT_EQ(0, r.error);
+        ASSERT_EQ(p.width, r.width);
+        ASSERT_EQ(p.height, r.height);
+        int wrong = 0;
+        for (uint32_t i = 0; i < p.width * p.height; ++i)
+            wrong += r.palette[r.pixels.get()[i]].rgbRed != p.samples[i];
+        EXPECT_EQ(0, wrong);
+    };
+    for (const char* layout : {"r1", "r16", "tiles"}) {
+        SCOPED_TRACE(layout);
+        const std::string suffix = std::string("_") + layout + ".tif";
+        expectGrey(tift::Read("tif_lay_grey" + suffix, 8, 0), grey);
+        Result b1 = tift::Read("tif_lay_bw" + suffix, 1, 0);
+        EXPECT_EQ(0, b1.error);
+        ExpectBits(b1, (bw.width + 7) / 8, bw);
+        Result dib = tift::Read("tif_lay_bw" + suffix, 1, 2);
+        EXPECT_EQ(0, dib.error);
+        ExpectBits(dib, (bw.width + 31) / 32 * 4, bw, 48, true);
+        Result r48 = tift::Read("tif_lay_rgb16" + suffix, 48, 0);
+        EXPECT_EQ(0, r48.error);
+        ExpectSamples16(r48, rgb16);
+    }
+    Picture bw12, grey12;
+    ASSERT_TRUE(ReadPicture("tif_tile12_bw.pbm", &bw12));
+    ASSERT_TRUE(ReadPicture("tif_tile12_grey.pgm", &grey12));
+    Result b12 = tift::Read("tif_tile12_bw.tif", 1, 0);
+    EXPECT_EQ(0, b12.error);
+    ExpectBits(b12, (bw12.width + 7) / 8, bw12);
+    expectGrey(tift::Read("tif_tile12_grey.tif", 8, 0), grey12);
+}
+
+// Flag 0x20 pads every row to a multiple of 4 bytes and keeps its pixels.
+TEST(TiffRows, Flag0x20PadsRowsToFourBytes)
+{
+    struct Case {
+        const char* file;
+        uint32_t bits;
+        size_t rowBytes;  // unpadded, 13 pixels
+    } cases[] = {{"tif_o_rgb_1.tif", 24, 39}, {"tif_o_grey_1.tif", 8, 13}, {"tif_o_bilevel_1.tif", 1, 2},
+                 {"tif_o_rgb16_1.tif", 48, 78}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        Result plain = tift::Read(c.file, c.bits, 0);
+        Result padded = tift::Read(c.file, c.bits, 0x20);
+        ASSERT_TRUE(plain.pixels && padded.pixels);
+        EXPECT_EQ(0, padded.error);
+        ASSERT_EQ(13u, padded.width);
+        const size_t stride = (c.rowBytes + 3) / 4 * 4;
+        ASSERT_EQ(stride * padded.height, GlobalSize(padded.pixels.get()));
+        for (uint32_t y = 0; y < padded.height; ++y) {
+            const uint8_t* row = padded.pixels.get() + y * stride;
+            EXPECT_EQ(0, std::memcmp(row, plain.pixels.get() + y * c.rowBytes, c.rowBytes)) << y;
+            for (size_t i = c.rowBytes; i < stride; ++i)
+                EXPECT_EQ(0, row[i]) << y;
+        }
+    }
 }
 
 TEST(TiffAlpha, UnassociatedAndDefaultKind)

@@ -58,3 +58,7 @@ private:
 bool ISTiffOrient(BYTE* pixels, uint32_t width, uint32_t height, size_t stride, uint32_t kind, uint32_t pixelSize,
                   uint16_t orientation, bool bottomUp, BYTE* target, size_t targetStride, int32_t* status);
 bool ISTiffOrientationRotates(uint16_t orientation);
+// What an orientation without rotation asks of the result (top-down, or
+// bottom-up for `bottomUp`): its rows in the stored order (else reversed),
+// and mirrored.
+void ISTiffPlainSteps(uint16_t orientation, bool bottomUp, bool* storedOrder, bool* mirror);
