@@ -43,7 +43,10 @@ l4-form3        --layout 4 --date 2026-12-26 --form 3 --weekdays 0 --region 2
 l4-plain        --layout 4 --date 2026-01-06 --form 1 --weekdays 0 --region 0
 l4-holiday-fit  --layout 4 --date 2026-10-03 --form 3 --weekdays 1 --region 1 --screen 320x240
 l4-times        --layout 4 --date 2026-05-14 --form 2 --weekdays 1 --region 5 --font "Times New Roman"
-l5-as-layout-1  --layout 5 --date 2026-12-10 --region 2
+l5-form0        --layout 5 --date 2026-12-10 --region 2 --form 0 --week 1 --weekdays 1
+l5-sunday       --layout 5 --date 2026-12-27 --region 2 --form 1 --weekdays 1
+l5-form2        --layout 5 --date 2026-12-10 --form 2 --week 1
+l5-eve          --layout 5 --date 2023-12-24 --region 5 --form 3 --week 1 --weekdays 1 --font Tahoma
 clock-default   --layout clock --time 12:34:56
 clock-plain     --layout clock --time 00:00:00 --effect 0 --seconds 1
 clock-shadow    --layout clock --time 23:59:59 --effect 1 --seconds 1 --itime 0

@@ -8,8 +8,10 @@
 #     the two threads with seconds off.
 #  2. Build time per layout and per clock picture with the defaults (median of
 #     RUNS, default 10) against ImageMagick -annotate of one text in the same
-#     font and size. Targets: under 150 ms a layout (layout 3, the largest,
-#     60 ms), 20 ms a clock picture.
+#     font and size; layout 5 at each of its four sizes (`Kalender4Groesse`
+#     0..3) with weekday names and week numbers, all its lines fitted. Targets:
+#     under 150 ms a layout (layout 3, the largest, 60 ms), 20 ms a clock
+#     picture.
 set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 W=$ROOT/build/windows
@@ -75,4 +77,11 @@ for layout in 1 2 3 4 clock; do
         "$(winpath "$OUT/layout-$layout.bmp")" | tr -d '\r' | tr '\n' ' ')
     ms=$(echo "$line" | sed -n 's/.*median_ms=\([0-9.]*\).*/\1/p')
     echo "build $layout: $ms ms (median of $RUNS), ImageMagick -annotate $peer ms, ratio $(echo "$ms $peer" | awk '{ printf "%.1f", $1 / $2 }')"
+done
+for form in 0 1 2 3; do
+    line=$("$W/wine-run" "$W/bin/layouttool.exe" --layout 5 --form $form --date 2026-12-10 --region 2 --week 1 \
+        --weekdays 1 --repeat "$RUNS" "$(winpath "$OUT/layout-5-$form.bmp")" | tr -d '\r' | tr '\n' ' ')
+    ms=$(echo "$line" | sed -n 's/.*median_ms=\([0-9.]*\).*/\1/p')
+    size=$(echo "$line" | sed -n 's/.*width=\([0-9]*\) height=\([0-9]*\).*/\1x\2/p')
+    echo "build 5 ($size): $ms ms (median of $RUNS), ImageMagick -annotate $peer ms, ratio $(echo "$ms $peer" | awk '{ printf "%.1f", $1 / $2 }')"
 done

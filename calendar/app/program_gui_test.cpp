@@ -259,6 +259,35 @@ TEST_F(Program, TrayClicksButtonsAndHotkeysReachTheMainDialog)
     EXPECT_EQ(ReadText(msgBoxFile_), "");
 }
 
+// Sound is ready while the program runs: its audio DLL is written out to the
+// data folder as "~D3.m" and loaded, and the file goes when the program ends.
+TEST_F(Program, TheAudioLibraryIsWrittenOutWhileItRunsAndRemovedAtTheEnd)
+{
+    char appData[MAX_PATH];
+    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, appData), S_OK);
+    std::string base = std::string(appData) + "\\Brantlow\\Raridavezazezud\\";
+    auto written = [&] {
+        for (const char* folder : {"KV840", "840 by Brantlow"}) {
+            std::string path = base + folder + "\\~D3.m";
+            if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+                return path;
+        }
+        return std::string();
+    };
+    size_t program = Start("");
+    ASSERT_NE(WaitForMainWindow(15000), nullptr);
+    ASSERT_TRUE(WaitFor([&] { return ReadText(callLogFile_).find("CheckAlarmsDue") != std::string::npos; }, 20000));
+    std::string path = written();
+    ASSERT_NE(path, "") << "no ~D3.m in the data folder";
+    std::vector<uint8_t> file, built;
+    EXPECT_TRUE(vt::ReadFileBytes(path, &file));
+    EXPECT_TRUE(vt::ReadFileBytes(vt::BuildPath("bin/veskoaudio.dll"), &built));
+    EXPECT_TRUE(file == built);
+    EXPECT_EQ(ExitCode(Start("EXIT"), 10000), 1);
+    EXPECT_EQ(ExitCode(program, 10000), 1);
+    EXPECT_EQ(written(), "");
+}
+
 // The regional settings follow the locale Wine takes them from: the runner
 // starts the tests under the German one, and starts this test once more under
 // the C locale, which Wine takes for English (United States). The main

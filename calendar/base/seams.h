@@ -1,9 +1,10 @@
-// Replaceable edges of the program: the clock, pauses and timer periods and
-// message boxes. vesko.exe
+// Replaceable edges of the program: the clock, pauses and timer periods,
+// message boxes and the common dialogs. vesko.exe
 // leaves them at their defaults; its test build points them elsewhere.
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 
 // Local time; runs from the start set by SetClockStart when one was set.
 void GetClockTime(SYSTEMTIME* now);
@@ -23,3 +24,11 @@ UINT_PTR AppSetTimer(HWND window, UINT_PTR id, UINT ms);
 typedef int (*MessageBoxSink)(HWND owner, const char* text, const char* caption, UINT flags);
 extern MessageBoxSink gMessageBoxSink;
 int AppMessageBox(HWND owner, const char* text, const char* caption, UINT flags);
+
+// GetOpenFileNameA and ChooseColorA, unless a sink was set.
+typedef BOOL (*OpenFileNameSink)(OPENFILENAMEA* request);
+extern OpenFileNameSink gOpenFileNameSink;
+BOOL AppGetOpenFileName(OPENFILENAMEA* request);
+typedef BOOL (*ChooseColorSink)(CHOOSECOLORA* request);
+extern ChooseColorSink gChooseColorSink;
+BOOL AppChooseColor(CHOOSECOLORA* request);

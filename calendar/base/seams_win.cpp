@@ -5,6 +5,8 @@
 
 double gTimeScale = 1.0;
 MessageBoxSink gMessageBoxSink = nullptr;
+OpenFileNameSink gOpenFileNameSink = nullptr;
+ChooseColorSink gChooseColorSink = nullptr;
 
 namespace {
 
@@ -100,4 +102,18 @@ int AppMessageBox(HWND owner, const char* text, const char* caption, UINT flags)
     if (gMessageBoxSink)
         return gMessageBoxSink(owner, text, caption, flags);
     return MessageBoxA(owner, text, caption, flags);
+}
+
+BOOL AppGetOpenFileName(OPENFILENAMEA* request)
+{
+    if (gOpenFileNameSink)
+        return gOpenFileNameSink(request);
+    return GetOpenFileNameA(request);
+}
+
+BOOL AppChooseColor(CHOOSECOLORA* request)
+{
+    if (gChooseColorSink)
+        return gChooseColorSink(request);
+    return ChooseColorA(request);
 }

@@ -304,9 +304,10 @@ std::string ReadXWindow(HWND window, const std::string& path, XWindowImage* imag
 }
 
 // The calendar as the program builds it for fresh settings with the layout,
-// font height and region 2 on 2026-12-10, its weeks starting on the regional
-// first weekday (Monday under the German locale the tests run in).
-bool ReferenceCalendar(int layout, LONG fontHeight, std::vector<BYTE>* pixels, int* width, int* height)
+// font height and region (2 unless given) on 2026-12-10, its weeks starting on
+// the regional first weekday (Monday under the German locale the tests run in).
+bool ReferenceCalendar(int layout, LONG fontHeight, std::vector<BYTE>* pixels, int* width, int* height,
+                       int region = 2)
 {
     LoadDayMonthNames();
     LayoutContext c{};
@@ -316,7 +317,7 @@ bool ReferenceCalendar(int layout, LONG fontHeight, std::vector<BYTE>* pixels, i
     c.font.lfQuality = ANTIALIASED_QUALITY;
     lstrcpynA(c.font.lfFaceName, "Arial", LF_FACESIZE);
     c.dateForm = 1;
-    c.region = 2;
+    c.region = region;
     char text[16] = "0";
     DWORD size = sizeof(text);
     RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\International", "iFirstDayOfWeek", RRF_RT_REG_SZ, nullptr, text,
@@ -498,6 +499,86 @@ TEST_F(Desktop, ThreeMonthCalendarShowsAsBuilt)
     std::vector<BYTE> picture;
     RECT r;
     ExpectCalendarAsBuilt(calendar, 3, -20, "desktop_layout3.png", &shot, &picture, &r);
+}
+
+// The picture sheet as a new user sees it: its size and place, every pixel
+// but the black key on the screen as built (its grey shadow too), the
+// wallpaper where the key is, and the key reaching the window system as
+// transparency.
+TEST_F(Desktop, PictureSheetShowsAsBuiltWithBlackAsItsKey)
+{
+    SetDword("KalenderLayout", 5);
+    SetDword("Kalender4Groesse", 1);
+    // The clock's first place is over the sheet: it goes to the corner.
+    SetText("UhrXY", "20, 20, 1, 1");
+    Start();
+    HWND calendar = WaitForShown("Raridavezazezud", 20000);
+    ASSERT_NE(calendar, nullptr);
+    ASSERT_NE(WaitForShown("Desktopuhr", 20000), nullptr);
+    Sleep(500);
+
+    // The sheet of the program file, as the program reads it.
+    HMODULE program = LoadLibraryExA(vt::BuildPath("bin/vesko.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    gInstance = (HINSTANCE)program;
+    std::vector<BYTE> picture;
+    int width = 0, height = 0;
+    bool built = ReferenceCalendar(5, -64, &picture, &width, &height, 0);
+    gInstance = nullptr;
+    FreeLibrary(program);
+    ASSERT_TRUE(built);
+    ASSERT_EQ(width, 250);
+    ASSERT_EQ(height, 299);
+
+    RECT r, work;
+    GetWindowRect(calendar, &r);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(r.right - r.left, width);
+    EXPECT_EQ(r.bottom - r.top, height);
+    EXPECT_EQ(r.bottom, work.bottom - 10);
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+
+    vt::Pnm shot;
+    ASSERT_TRUE(vt::TakeScreenshot(vt::BuildPath("screenshots/desktop_layout5.png"), &shot));
+    ASSERT_EQ(shot.channels, 3);
+    ASSERT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= shot.width && r.bottom <= shot.height);
+    int opaque = 0, differing = 0, grey = 0, keys = 0, wallpaperShown = 0;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            const BYTE* p = &picture[((size_t)y * width + x) * 3];
+            Rgb want = {p[0], p[1], p[2]};
+            Rgb got = ScreenAt(shot, r.left + x, r.top + y);
+            if (Same(want, {0, 0, 0})) {
+                keys++;
+                wallpaperShown += Same(got, WallpaperAt(r.left + x, r.top + y));
+                continue;
+            }
+            opaque++;
+            differing += !Same(want, got);
+            grey += Same(want, {128, 128, 128}) && Same(got, want);
+        }
+    EXPECT_GT(opaque, width * height / 2);
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(grey, 100);
+    EXPECT_GT(keys, 1000);
+    EXPECT_EQ(wallpaperShown, keys);
+
+    XWindowImage own;
+    ASSERT_EQ(ReadXWindow(calendar, vt::BuildPath("screenshots/desktop_layout5_window.xwd"), &own), "");
+    ASSERT_EQ(own.width, width);
+    ASSERT_EQ(own.height, height);
+    int transparentKeys = 0, opaqueAsBuilt = 0;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            const BYTE* p = &picture[((size_t)y * width + x) * 3];
+            uint32_t got = own.pixels[(size_t)y * width + x];
+            if (p[0] == 0 && p[1] == 0 && p[2] == 0)
+                transparentKeys += (got >> 24) == 0;
+            else
+                opaqueAsBuilt += got == (0xFF000000u | (uint32_t)p[0] << 16 | (uint32_t)p[1] << 8 | p[2]);
+        }
+    EXPECT_EQ(transparentKeys, keys);
+    EXPECT_EQ(opaqueAsBuilt, opaque);
 }
 
 // Posts a message once the window's thread answers, then gives it 200 ms.

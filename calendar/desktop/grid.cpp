@@ -10,8 +10,7 @@ int EffectiveLayout(int layout)
 
 int DrawnLayout(int layout)
 {
-    int effective = EffectiveLayout(layout);
-    return effective == 5 ? 1 : effective;
+    return EffectiveLayout(layout);
 }
 
 COLORREF LayoutKeyColour(int drawnLayout)
@@ -26,6 +25,56 @@ void PictureSheetSize(int size, int* width, int* height)
     case 2: *width = 350; *height = 419; break;
     case 3: *width = 484; *height = 580; break;
     default: *width = 150; *height = 179; break;
+    }
+}
+
+bool PictureSheetGeometry(int width, SheetGeometry* geometry)
+{
+    static const struct {
+        int width;
+        SheetGeometry geometry;
+    } sheets[] = {
+        {150, {112, 120, 18, 30, 32, 139, 160}},
+        {250, {190, 210, 29, 48, 50, 230, 270}},
+        {350, {260, 290, 43, 65, 72, 325, 382}},
+        {484, {360, 400, 60, 90, 100, 450, 530}},
+    };
+    for (const auto& sheet : sheets) {
+        if (sheet.width == width) {
+            *geometry = sheet.geometry;
+            return true;
+        }
+    }
+    return false;
+}
+
+void FormatSheetInfoText(char* text, int size, const char* weekFormat, const char* dayFormat,
+                         const char* holidayNames, int dayOfYear, int week, int width, int region, int weekNumbers)
+{
+    if (!text || size <= 0)
+        return;
+    text[0] = 0;
+    if (region > 0 && holidayNames && holidayNames[0]) {
+        // The names come in lines; on the sheet's single line CR and LF would
+        // show as glyphs, so each break becomes one space.
+        char names[256];
+        size_t n = 0;
+        for (const char* p = holidayNames; *p && n + 1 < sizeof(names); p++) {
+            if (p[0] == '\r' && p[1] == '\n')
+                p++;
+            names[n++] = (*p == '\r' || *p == '\n') ? ' ' : *p;
+        }
+        names[n] = 0;
+        snprintf(text, (size_t)size, "  %s  ", names);
+    } else if (weekNumbers) {
+        char weekText[128], dayText[128];
+        snprintf(weekText, sizeof(weekText), weekFormat, week);
+        if (width <= 250) {
+            snprintf(text, (size_t)size, "  %s  ", weekText);
+        } else {
+            snprintf(dayText, sizeof(dayText), dayFormat, dayOfYear);
+            snprintf(text, (size_t)size, " %s  \xB7  %s ", weekText, dayText);
+        }
     }
 }
 
@@ -73,6 +122,25 @@ LONG ClampFontHeight(LONG height)
 bool CanShrinkFont(LONG height)
 {
     return height < -CALENDAR_MIN_FONT_HEIGHT || height > CALENDAR_MIN_FONT_HEIGHT;
+}
+
+LONG FitFontHeight(LONG start, int maxWidth, int maxHeight, MeasureTextFn measure, void* user, int* width,
+                   int* lineHeight)
+{
+    LONG height = start;
+    for (;;) {
+        int w = 0, h = 0;
+        if (!measure(user, height, &w, &h))
+            w = h = 0;
+        bool fits = w <= maxWidth && (maxHeight <= 0 || h <= maxHeight);
+        // Stops at the smallest height and draws there what is still too big.
+        if (fits || !CanShrinkFont(height)) {
+            *width = w;
+            *lineHeight = h;
+            return height;
+        }
+        height = StepFontHeight(height);
+    }
 }
 
 void PlaceCalendar(int* x, int* y, int centred, int w, int h, int screenWidth, const RECT* work)

@@ -1,6 +1,7 @@
 // Arithmetic of the desktop calendar and clock that needs no window system:
 // the month grid's first cell, the running weekday, placement and clamps,
-// font-height steps, the clock text and the drag threshold.
+// font-height steps and fitting, the picture sheet's geometry and info line,
+// the clock text and the drag threshold.
 #pragma once
 
 #include "imaging/platform/winshim.h"
@@ -14,13 +15,28 @@
 
 // `KalenderLayout` as it is used: values outside 1..5 count as 1.
 int EffectiveLayout(int layout);
-// The layout that is sized, drawn and keyed: the picture sheet (5) is not
-// available yet and falls back to the day strip.
+// The layout that is sized, drawn and keyed.
 int DrawnLayout(int layout);
 // Colour key of a drawn layout.
 COLORREF LayoutKeyColour(int drawnLayout);
 // Picture-sheet size by `Kalender4Groesse`.
 void PictureSheetSize(int size, int* width, int* height);
+
+// Where the picture sheet's texts go: a box of boxWidth x boxHeight at boxX
+// for the day number, and the top of each line.
+struct SheetGeometry {
+    int boxWidth, boxHeight, boxX;
+    int monthY, dayY, weekdayY, infoY;
+};
+// False for a width that is none of the four sheets'.
+bool PictureSheetGeometry(int width, SheetGeometry* geometry);
+
+// The sheet's info line into text: "  names  " with a region and holiday
+// names (each line break of the names one space), else with week numbers
+// "  week  " and, on sheets wider than 250, " week  middle-dot  day " with the
+// day of the year; "" otherwise. weekFormat and dayFormat take one int.
+void FormatSheetInfoText(char* text, int size, const char* weekFormat, const char* dayFormat,
+                         const char* holidayNames, int dayOfYear, int week, int width, int region, int weekNumbers);
 
 // Weekday (0 Sunday .. 7 also Sunday) of the 1st of today's month.
 int RunningWeekdayOfFirst(int todayWeekday, int todayDay);
@@ -36,6 +52,15 @@ LONG StepFontHeight(LONG height);
 LONG ClampFontHeight(LONG height);
 // True when the fitting loops may go one step further.
 bool CanShrinkFont(LONG height);
+
+// Size of a text at a font height; false when it cannot be measured.
+typedef bool (*MeasureTextFn)(void* user, LONG height, int* width, int* lineHeight);
+// The fitting loop: from start, the font height moves a unit towards 0 until
+// the text is at most maxWidth wide and maxHeight high (maxHeight 0: any
+// height), stopping at the smallest height. width and lineHeight get the
+// text's size at the height returned.
+LONG FitFontHeight(LONG start, int maxWidth, int maxHeight, MeasureTextFn measure, void* user, int* width,
+                   int* lineHeight);
 
 // Where a calendar of w x h goes on first placement and while centred.
 void PlaceCalendar(int* x, int* y, int centred, int w, int h, int screenWidth, const RECT* work);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "common/dates/dates.h"
 #include "desktop/grid.h"
@@ -70,17 +72,19 @@ TEST(RunningWeekday, IsTheWeekdayOfTheFirst)
     EXPECT_FALSE(IsWeekendRunning(5));
 }
 
-TEST(Layouts, OutsideOneToFiveCountsAsOneAndFiveFallsBackToTheStrip)
+TEST(Layouts, OutsideOneToFiveCountsAsOneAndOnlyThePictureSheetKeysBlack)
 {
     struct Case {
-        int stored, effective, drawn;
-    } cases[] = {{0, 1, 1}, {1, 1, 1}, {2, 2, 2}, {3, 3, 3}, {4, 4, 4}, {5, 5, 1}, {6, 1, 1}, {-3, 1, 1}};
+        int stored, drawn;
+        COLORREF key;
+    } cases[] = {{0, 1, CALENDAR_KEY_GREY}, {1, 1, CALENDAR_KEY_GREY}, {2, 2, CALENDAR_KEY_GREY},
+                 {3, 3, CALENDAR_KEY_GREY}, {4, 4, CALENDAR_KEY_GREY}, {5, 5, CALENDAR_KEY_BLACK},
+                 {6, 1, CALENDAR_KEY_GREY}, {-3, 1, CALENDAR_KEY_GREY}};
     for (const Case& c : cases) {
-        EXPECT_EQ(EffectiveLayout(c.stored), c.effective) << c.stored;
+        EXPECT_EQ(EffectiveLayout(c.stored), c.drawn) << c.stored;
         EXPECT_EQ(DrawnLayout(c.stored), c.drawn) << c.stored;
-        EXPECT_EQ(LayoutKeyColour(c.drawn), CALENDAR_KEY_GREY) << c.stored;
+        EXPECT_EQ(LayoutKeyColour(DrawnLayout(c.stored)), c.key) << c.stored;
     }
-    EXPECT_EQ(LayoutKeyColour(5), CALENDAR_KEY_BLACK);
 }
 
 TEST(Placement, FirstStartCentresTenPixelsAboveTheWorkAreaBottom)
@@ -203,6 +207,121 @@ TEST(Sheet, SizesByTheFormSetting)
         EXPECT_EQ(w, c.w);
         EXPECT_EQ(h, c.h);
     }
+}
+
+// The sheet's info line for a date, as the sheet of `width` shows it.
+std::string SheetInfo(int year, int month, int day, int width, int region, int weekNumbers)
+{
+    char names[40] = "";
+    if (region > 0)
+        GetHolidayNames(day, month, year, region, names, sizeof(names));
+    char text[256];
+    FormatSheetInfoText(text, sizeof(text), "%d. Kalenderwoche", "%d. Tag im Jahr", names,
+                        DayOfYear(day, month, year), GetWeekNumber(day, month, year), width, region, weekNumbers);
+    return text;
+}
+
+TEST(Sheet, InfoLineShowsHolidaysElseTheWeekAndOnWideSheetsTheDay)
+{
+    struct Case {
+        int year, month, day, width, region, week;
+        const char* text;
+    } cases[] = {
+        {2026, 12, 10, 150, 0, 1, "  50. Kalenderwoche  "},
+        {2026, 12, 10, 250, 0, 1, "  50. Kalenderwoche  "},
+        {2026, 12, 10, 350, 0, 1, " 50. Kalenderwoche  \xB7  344. Tag im Jahr "},
+        {2026, 12, 10, 484, 0, 1, " 50. Kalenderwoche  \xB7  344. Tag im Jahr "},
+        {2026, 12, 25, 150, 2, 1, "  1. Weihnachtstag  "},
+        {2026, 12, 25, 484, 2, 0, "  1. Weihnachtstag  "},   // names need no week numbers
+        {2023, 12, 24, 150, 5, 1, "  Heiligabend  4. Advent  "},
+        {2026, 12, 10, 150, 2, 0, ""},
+        {2026, 12, 25, 150, 0, 0, ""},
+        {2024, 2, 29, 484, 0, 0, ""},
+        {2023, 12, 24, 350, 0, 0, ""},
+        {2027, 1, 1, 350, 0, 1, " 53. Kalenderwoche  \xB7  1. Tag im Jahr "},   // ISO week of the year before
+        {2024, 12, 31, 250, 0, 1, "  1. Kalenderwoche  "},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SheetInfo(c.year, c.month, c.day, c.width, c.region, c.week), c.text)
+            << c.year << "-" << c.month << "-" << c.day << " width " << c.width << " region " << c.region;
+}
+
+TEST(Sheet, InfoLineKeepsNamesOnOneLineAndWithinItsBuffer)
+{
+    char text[256];
+    FormatSheetInfoText(text, sizeof(text), "%d. KW", "%d. Tag", "Eins \r\nZwei\r\nDrei\nVier", 1, 1, 150, 1, 1);
+    EXPECT_STREQ(text, "  Eins  Zwei Drei Vier  ");
+    char small[8];
+    FormatSheetInfoText(small, sizeof(small), "%d. KW", "%d. Tag", "Neujahr", 1, 1, 150, 1, 1);
+    EXPECT_STREQ(small, "  Neuja");
+}
+
+// Text of a fixed shape at a font height: width and line height from the
+// height's magnitude.
+struct FakeText {
+    int (*width)(LONG magnitude);
+    int (*lineHeight)(LONG magnitude);
+};
+
+bool MeasureFake(void* user, LONG height, int* width, int* lineHeight)
+{
+    FakeText* text = (FakeText*)user;
+    LONG m = labs(height);
+    *width = text->width(m);
+    *lineHeight = text->lineHeight(m);
+    return true;
+}
+
+TEST(Fitting, TakesTheFirstHeightThatFitsBothLimits)
+{
+    // As wide as the height, twice as high.
+    FakeText text = {[](LONG m) { return (int)m; }, [](LONG m) { return (int)(2 * m); }};
+    struct Case {
+        LONG start;
+        int maxWidth, maxHeight;
+        LONG fitted;
+    } cases[] = {
+        {-600, 112, 120, -60},   // the height limits
+        {-600, 100, 400, -100},  // the width limits
+        {-600, 112, 0, -112},    // no height limit
+        {-50, 112, 120, -50},    // fits from the start
+        {600, 112, 120, 60},     // positive heights step down
+        {-600, 3, 120, -7},      // too wide at every height: the smallest
+        {-7, 3, 0, -7},
+    };
+    for (const Case& c : cases) {
+        int w = -1, h = -1;
+        EXPECT_EQ(FitFontHeight(c.start, c.maxWidth, c.maxHeight, MeasureFake, &text, &w, &h), c.fitted)
+            << c.start << " " << c.maxWidth << " x " << c.maxHeight;
+        // The size is the text's at the height returned.
+        EXPECT_EQ(w, labs(c.fitted));
+        EXPECT_EQ(h, 2 * labs(c.fitted));
+    }
+}
+
+TEST(Fitting, StopsAtTheSmallestHeightWhenNothingFits)
+{
+    FakeText never = {[](LONG) { return 1000000; }, [](LONG) { return 1000000; }};
+    int w, h;
+    EXPECT_EQ(FitFontHeight(-600, 112, 120, MeasureFake, &never, &w, &h), -7);
+    EXPECT_EQ(FitFontHeight(600, 112, 0, MeasureFake, &never, &w, &h), 7);
+    EXPECT_EQ(FitFontHeight(-5, 112, 0, MeasureFake, &never, &w, &h), -5);   // already below: no step
+    // Fitting from a given height on gives exactly that height.
+    for (LONG from : {599L, 300L, 101L, 8L}) {
+        static LONG limit;
+        limit = from;
+        FakeText text = {[](LONG m) { return m <= limit ? 1 : 2; }, [](LONG) { return 1; }};
+        EXPECT_EQ(FitFontHeight(-600, 1, 0, MeasureFake, &text, &w, &h), -from);
+    }
+}
+
+// A text that cannot be measured counts as fitting, as in the other loops.
+TEST(Fitting, AnUnmeasurableTextStopsTheLoop)
+{
+    int w = -1, h = -1;
+    EXPECT_EQ(FitFontHeight(-600, 10, 10, [](void*, LONG, int*, int*) { return false; }, nullptr, &w, &h), -600);
+    EXPECT_EQ(w, 0);
+    EXPECT_EQ(h, 0);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
-// The four drawn calendar layouts (day strip, month grid, three months, date
-// line) and their cells, all in the library's smoothed text.
+// The calendar layouts (day strip, month grid, three months, date line,
+// picture sheet) and their cells, all in the library's smoothed text.
 #include "desktop/layouts.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "base/app.h"
 #include "common/dates/dates.h"
+#include "common/win/resource_source.h"
 #include "desktop/desktop.h"
 #include "desktop/grid.h"
 #include "imaging/is5.h"
@@ -22,14 +24,17 @@ const COLORREF kYellow = 0x20FFFF;
 const COLORREF kDarkText = 0x101010;
 const COLORREF kWeekGrey = 0x949494;
 const COLORREF kDateLine = 0xF0F0F0;
+const COLORREF kSheetRed = 0x1010FF;
+const COLORREF kSheetText = 0x141010;
+const COLORREF kSheetInfo = 0x282020;
 
 // Measured box of a text; false (and 0 x 0) when the library cannot measure.
 bool Measure(const char* text, const LOGFONTA* font, int left, int top, int right, int bottom, int* width,
-             int* height)
+             int* height, UINT format = 0)
 {
     RECT box = {left, top, right, bottom};
     uint32_t w = 0, h = 0;
-    if (!is5_GetTextLineSize2(text, font, &box, 0, 0, &w, &h)) {
+    if (!is5_GetTextLineSize2(text, font, &box, format, 0, &w, &h)) {
         *width = 0;
         *height = 0;
         return false;
@@ -40,11 +45,11 @@ bool Measure(const char* text, const LOGFONTA* font, int left, int top, int righ
 }
 
 bool Draw(BYTE* buffer, int width, int height, const char* text, const LOGFONTA* font, int left, int top, int right,
-          int bottom, COLORREF colour)
+          int bottom, COLORREF colour, UINT format = 0)
 {
     RECT box = {left, top, right, bottom};
     return is5_DrawSmoothTextOnRGB2(buffer, (uint32_t)width, (uint32_t)height, (uint32_t)width * 3, text, font, 2,
-                                    &box, 0, 0, colour) != 0;
+                                    &box, format, 0, colour) != 0;
 }
 
 // Short weekday name of the grids (index 0 Monday .. 6 Sunday, 7 the week column).
@@ -148,6 +153,55 @@ void FitTooLongLine(LayoutContext* c, const char* text, int* width, int* height)
         c->font.lfHeight = StepFontHeight(c->font.lfHeight);
         Measure(text, &c->font, 0, 0, c->screenWidth, 300, width, height);
     }
+}
+
+// One line of the picture sheet, measured at a given font height.
+struct SheetLine {
+    const char* text;
+    LOGFONTA* font;
+    int boxWidth, boxHeight;
+};
+
+bool MeasureSheetLine(void* user, LONG height, int* width, int* lineHeight)
+{
+    SheetLine* line = (SheetLine*)user;
+    line->font->lfHeight = height;
+    return Measure(line->text, line->font, 0, 0, line->boxWidth, line->boxHeight, width, lineHeight,
+                   DT_CENTER | DT_SINGLELINE);
+}
+
+LONG FitSheetLine(const char* text, LOGFONTA* font, LONG start, int maxWidth, int maxHeight, int boxWidth,
+                  int boxHeight, int* lineHeight)
+{
+    SheetLine line = {text, font, boxWidth, boxHeight};
+    int width;
+    font->lfHeight = FitFontHeight(start, maxWidth, maxHeight, MeasureSheetLine, &line, &width, lineHeight);
+    return font->lfHeight;
+}
+
+// The sheet of this width as a 24-bit picture of exactly that size, or NULL.
+void* ReadSheet(const LayoutContext* c, int width, int height)
+{
+    HISSRC source;
+    if (c->sheet) {
+        source = is5_OpenMemorySource(c->sheet, c->sheetSize);
+    } else {
+        char name[32];
+        snprintf(name, sizeof(name), "KALENDER04_%3d", width);
+        source = OpenResourceSource(ProgramModule(), name, "BITMAPP");
+    }
+    if (!source)
+        return nullptr;
+    uint32_t w = 0, h = 0;
+    void* picture = is5_ReadImage(source, &w, &h, 0, 0);
+    // A damaged file comes back partly read, with its error.
+    const bool complete = ISGetLastError() == 0;
+    is5_CloseSource(source);
+    if (picture && (!complete || w != (uint32_t)width || h != (uint32_t)height)) {
+        GlobalFree(picture);
+        picture = nullptr;
+    }
+    return picture;
 }
 
 }  // namespace
@@ -432,6 +486,85 @@ void DrawDateLine(LayoutContext* c, BYTE* buffer, int width, int height)
     Draw(buffer, width, height, text, &c->font, 0, 0, width, height, red ? kRed : kDateLine);
 }
 
+bool FitSheetTexts(const LayoutContext* c, int width, SheetTexts* t)
+{
+    SheetGeometry g;
+    memset(t, 0, sizeof(*t));
+    if (!PictureSheetGeometry(width, &g))
+        return false;
+    int wd = c->weekday >= 0 && c->weekday <= 6 ? c->weekday : 0;
+    snprintf(t->day, sizeof(t->day), "%d", c->day);
+    snprintf(t->month, sizeof(t->month), "%s %d", c->monthNames[(c->month + 11) % 12], c->year);
+    if (c->weekdayNames)
+        snprintf(t->weekday, sizeof(t->weekday), "%s", c->dayNames[wd]);
+
+    LOGFONTA font{};
+    font.lfHeight = -600;
+    font.lfWeight = 600;
+    font.lfOutPrecision = OUT_STRING_PRECIS;
+    font.lfClipPrecision = CLIP_STROKE_PRECIS;
+    font.lfQuality = ANTIALIASED_QUALITY;
+    lstrcpynA(font.lfFaceName, c->font.lfFaceName, LF_FACESIZE);
+    int lh = 0;
+    LONG height = FitSheetLine(t->day, &font, font.lfHeight, g.boxWidth, g.boxHeight, g.boxWidth, g.boxHeight, &lh);
+    t->dayFont = font;
+    // Every month is sized by the longest name, so the line keeps its size all year.
+    char sample[128];
+    snprintf(sample, sizeof(sample), "%s %d ", "Dezember ", c->year);
+    height = FitSheetLine(sample, &font, height, g.boxWidth + 10, 0, g.boxWidth, g.boxHeight, &lh);
+    if (c->weekdayNames) {
+        snprintf(sample, sizeof(sample), "%s ", c->dayNames[wd]);
+        height = FitSheetLine(sample, &font, height, g.boxWidth + 10, 0, g.boxWidth, g.boxHeight, &lh);
+    }
+    t->lineFont = font;
+    t->lineHeight = lh;
+
+    char weekFormat[128], dayFormat[128], names[40];
+    lstrcpynA(weekFormat, IntFormat("MAIN", "KALENDERWOCHE", "%d. Kalenderwoche"), sizeof(weekFormat));
+    lstrcpynA(dayFormat, IntFormat("MAIN", "TAGIMJAHR", "%d. Tag im Jahr"), sizeof(dayFormat));
+    names[0] = 0;
+    if (c->region > 0)
+        GetHolidayNames(c->day, c->month, c->year, c->region, names, sizeof(names));
+    FormatSheetInfoText(t->info, sizeof(t->info), weekFormat, dayFormat, names, DayOfYear(c->day, c->month, c->year),
+                        GetWeekNumber(c->day, c->month, c->year), width, c->region, c->weekNumbers);
+    font.lfWeight = 400;
+    font.lfItalic = 1;
+    font.lfPitchAndFamily = FF_SWISS;
+    lstrcpynA(font.lfFaceName, "Arial", LF_FACESIZE);
+    if (t->info[0])
+        FitSheetLine(t->info, &font, height, g.boxWidth, 0, g.boxWidth, g.boxHeight, &t->infoHeight);
+    t->infoFont = font;
+    return true;
+}
+
+void DrawPictureCalendar(LayoutContext* c, BYTE* buffer, int width, int height)
+{
+    SheetGeometry g;
+    SheetTexts t;
+    if (!PictureSheetGeometry(width, &g))
+        return;
+    // A sheet that is missing, unreadable or of another size leaves the key: nothing shows.
+    BYTE* picture = (BYTE*)ReadSheet(c, width, height);
+    if (!picture)
+        return;
+    FitSheetTexts(c, width, &t);
+    bool red = c->weekday == 0 || c->weekday == 6 ||
+               (c->region > 0 && IsPublicHoliday(c->day, c->month, c->year, c->region));
+    const int x0 = g.boxX, x1 = g.boxX + g.boxWidth;
+    Draw(picture, width, height, t.day, &t.dayFont, x0, g.dayY, x1, g.dayY + g.boxHeight, red ? kSheetRed : kSheetText,
+         DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    Draw(picture, width, height, t.month, &t.lineFont, x0, g.monthY, x1, g.monthY + 2 * t.lineHeight, kSheetText,
+         DT_CENTER | DT_SINGLELINE);
+    if (t.weekday[0])
+        Draw(picture, width, height, t.weekday, &t.lineFont, x0, g.weekdayY, x1, g.weekdayY + 2 * t.lineHeight,
+             kSheetText, DT_CENTER);
+    if (t.info[0])
+        Draw(picture, width, height, t.info, &t.infoFont, x0, g.infoY, x1, g.infoY + 2 * t.infoHeight, kSheetInfo,
+             DT_CENTER | DT_SINGLELINE);
+    is5_OverlayImage(buffer, width, height, 3, width * 3, picture, width, height, width * 3, 0, 0, 1.0, 0.0, 1, 0);
+    GlobalFree(picture);
+}
+
 void MeasureLayout(LayoutContext* c, int* width, int* height)
 {
     switch (DrawnLayout(c->layout)) {
@@ -441,6 +574,7 @@ void MeasureLayout(LayoutContext* c, int* width, int* height)
         *height *= 3;
         break;
     case 4: MeasureDateLine(c, width, height); break;
+    case 5: PictureSheetSize(c->dateForm, width, height); break;
     default: MeasureDayStrip(c, width, height); break;
     }
 }
@@ -449,8 +583,6 @@ bool BuildLayoutPicture(LayoutContext* c, BYTE** buffer, int* width, int* height
 {
     *buffer = nullptr;
     int drawn = DrawnLayout(c->layout);
-    if (EffectiveLayout(c->layout) != drawn)
-        LogLine("Kalender: Layout %d nicht vorhanden, Layout %d gezeichnet", c->layout, drawn);
     int w = 0, h = 0;
     MeasureLayout(c, &w, &h);
     if (w <= 0 || h <= 0)
@@ -465,6 +597,7 @@ bool BuildLayoutPicture(LayoutContext* c, BYTE** buffer, int* width, int* height
     case 2: DrawMonthGrid(c, pixels, w, h); break;
     case 3: DrawThreeMonths(c, pixels, w, h); break;
     case 4: DrawDateLine(c, pixels, w, h); break;
+    case 5: DrawPictureCalendar(c, pixels, w, h); break;
     default: DrawDayStrip(c, pixels, w, h); break;
     }
     *buffer = pixels;

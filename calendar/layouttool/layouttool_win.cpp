@@ -1,7 +1,9 @@
 // Renders one desktop calendar layout, or the desktop clock, for given inputs
 // into a 24-bit BMP and prints its width, height and final font height.
 //   layouttool [options] OUT.bmp
-//     --layout N       1..5 (as `KalenderLayout`; 5 draws as 1) or "clock"
+//     --layout N       1..5 (as `KalenderLayout`) or "clock"; layout 5 takes
+//                      its sheet from vesko.exe beside the tool
+//     --sheet FILE     layout 5's sheet from a file instead
 //     --date Y-M-D     today (default: the local date)
 //     --time H:M:S     the clock's time (default: the local time)
 //     --first-day N    0 Monday .. 6 Sunday
@@ -11,6 +13,8 @@
 //     --screen WxH     screen size (default: the real one)
 //     --seconds 0|1 --effect N --colour 0xBBGGRR --itime N   (clock)
 //     --repeat N       build N times and print the median milliseconds
+//     --preview N      the Desktop page's preview of layout N (its own fixed
+//                      inputs; --sheet for layout 5)
 #include <windows.h>
 
 #include <cstdio>
@@ -18,9 +22,12 @@
 #include <cstring>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
+#include "base/app.h"
 #include "common/dates/dates.h"
+#include "common/win/module.h"
 #include "desktop/grid.h"
 #include "desktop/layouts.h"
 #include "settings/settings.h"
@@ -33,7 +40,8 @@ int Usage()
     fprintf(stderr,
             "usage: layouttool [--layout N|clock] [--date Y-M-D] [--time H:M:S] [--first-day N] [--region N]\n"
             "                  [--week 0|1] [--weekdays 0|1] [--form N] [--font-height N] [--font NAME]\n"
-            "                  [--screen WxH] [--seconds 0|1] [--effect N] [--colour 0xBBGGRR] [--itime N] OUT.bmp\n");
+            "                  [--screen WxH] [--seconds 0|1] [--effect N] [--colour 0xBBGGRR] [--itime N]\n"
+            "                  [--sheet FILE] [--repeat N] [--preview N] OUT.bmp\n");
     return 2;
 }
 
@@ -46,6 +54,20 @@ bool ParseDate(const char* text, int* day, int* month, int* year)
     *month = m;
     *year = y;
     return true;
+}
+
+bool ReadWholeFile(const char* path, std::vector<BYTE>* bytes)
+{
+    FILE* f = fopen(path, "rb");
+    if (!f)
+        return false;
+    BYTE chunk[65536];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof(chunk), f)) > 0)
+        bytes->insert(bytes->end(), chunk, chunk + n);
+    bool ok = !ferror(f);
+    fclose(f);
+    return ok;
 }
 
 }  // namespace
@@ -84,7 +106,8 @@ int main(int argc, char** argv)
     k.second = now.wSecond;
 
     bool clock = false;
-    int repeat = 1;
+    int repeat = 1, preview = 0;
+    const char* sheetPath = nullptr;
     const char* out = nullptr;
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
@@ -146,6 +169,12 @@ int main(int argc, char** argv)
                 return Usage();
         } else if (!strcmp(a, "--itime")) {
             k.iTime = atoi(v);
+        } else if (!strcmp(a, "--sheet")) {
+            sheetPath = v;
+        } else if (!strcmp(a, "--preview")) {
+            preview = atoi(v);
+            if (preview < 1 || preview > 5)
+                return Usage();
         } else {
             return Usage();
         }
@@ -157,6 +186,39 @@ int main(int argc, char** argv)
         return 2;
     }
     c.weekday = GetWeekday(c.day, c.month, c.year);
+
+    // Layout 5's sheet: the file given, else the program's resource.
+    static const BYTE kNothing = 0;
+    std::vector<BYTE> sheet;
+    if (sheetPath) {
+        // A memory source takes at most 2 GB; no sheet comes near it.
+        if (!ReadWholeFile(sheetPath, &sheet) || sheet.size() > 0x7FFFFFFF) {
+            fprintf(stderr, "layouttool: cannot read %s\n", sheetPath);
+            return 1;
+        }
+        c.sheet = sheet.empty() ? &kNothing : sheet.data();
+        c.sheetSize = (int)sheet.size();
+    } else if (c.layout == 5 || preview == 5) {
+        std::string program = std::string(GetModuleDirectory()) + "vesko.exe";
+        gInstance = (HINSTANCE)LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        if (!gInstance)
+            fprintf(stderr, "layouttool: no %s for the sheet; layout 5 stays empty\n", program.c_str());
+    }
+
+    if (preview) {
+        LayoutContext p;
+        PreviewLayoutContext(preview, &p);
+        p.sheet = c.sheet;
+        p.sheetSize = c.sheetSize;
+        std::vector<BYTE> small((size_t)LAYOUT_PREVIEW_WIDTH * LAYOUT_PREVIEW_HEIGHT * 3);
+        if (!DrawLayoutPreview(&p, small.data()) ||
+            !WriteRgbBmp(out, small.data(), LAYOUT_PREVIEW_WIDTH, LAYOUT_PREVIEW_HEIGHT)) {
+            fprintf(stderr, "layouttool: preview %d could not be made\n", preview);
+            return 1;
+        }
+        printf("width=%d height=%d\n", LAYOUT_PREVIEW_WIDTH, LAYOUT_PREVIEW_HEIGHT);
+        return 0;
+    }
 
     BYTE* pixels = nullptr;
     int width = 0, height = 0;

@@ -12,6 +12,10 @@ extern char gLangFileName[MAX_PATH];
 // The text of key in section, else the default, with each "\n" turned into a
 // line break. Lives in a per-thread buffer until the thread's next call; never NULL.
 const char* GetLangText(const char* section, const char* key, const char* def);
+// A user text used as a format for one int: anything but a single %d gives
+// the default, so a language file cannot break the formatting. The text lives
+// as long as GetLangText's.
+const char* IntFormat(const char* section, const char* key, const char* def);
 // gDayNames and gMonthNames from the language file, German by default.
 void LoadDayMonthNames();
 

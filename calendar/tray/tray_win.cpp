@@ -100,27 +100,6 @@ HICON IconFromBitmaps(HBITMAP colour, HBITMAP mask)
     return icon;
 }
 
-// A user text used as a format for one int: anything but a single %d falls
-// back to the default, so a language file cannot break the formatting.
-const char* IntFormat(const char* section, const char* key, const char* def)
-{
-    const char* text = GetLangText(section, key, def);
-    int conversions = 0;
-    for (const char* p = text; *p; p++) {
-        if (*p != '%')
-            continue;
-        if (p[1] == '%') {
-            p++;
-        } else if (p[1] == 'd') {
-            conversions++;
-            p++;
-        } else {
-            return def;
-        }
-    }
-    return conversions == 1 ? text : def;
-}
-
 void AppendText(char* buffer, int size, const char* text)
 {
     size_t used = strlen(buffer);
