@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
-#define SETTINGS_KEY "Software\\Brantlow\\Desktop\\840"
+#include "common/settings/registry.h"
+#include "common/settings/saver_settings.h"
+
 #define RUN_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 #define RUN_VALUE "Brantlow Raridavezazezud"
 #define DB_VERSION_TEXT "3.3.0"
@@ -78,15 +80,6 @@ struct AppSettings {
 };
 
 extern AppSettings gSettings;
-
-struct SaverSettings {
-    int SpeedAnimation;
-    int Pause;
-    int Calendar;
-    int Rows, Columns;
-    int RowsRandom, ColumnsRandom;
-    LOGFONTA font;
-};
 
 extern SaverSettings gSaverSettings;
 

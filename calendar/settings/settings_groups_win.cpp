@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "settings/parse_int_list.h"
-#include "settings/registry.h"
+#include "common/settings/registry.h"
 #include "settings/settings.h"
 #include "text/text.h"
 
@@ -53,11 +53,6 @@ void SetFont(LOGFONTA* font, LONG height, LONG weight, const char* face)
     lstrcpynA(font->lfFaceName, face, LF_FACESIZE);
 }
 
-int Clamp(int v, int lo, int hi)
-{
-    return v < lo ? lo : v > hi ? hi : v;
-}
-
 }  // namespace
 
 LONG LoadHotkeys()
@@ -101,59 +96,12 @@ void SaveHotkeys()
 
 void LoadSaverSettings()
 {
-    SaverSettings& s = gSaverSettings;
-    s.SpeedAnimation = 80;
-    s.Pause = 80;
-    s.Calendar = 1;
-    s.Rows = 1;
-    s.Columns = 1;
-    s.RowsRandom = 0;
-    s.ColumnsRandom = 0;
-    SetFont(&s.font, -20, 700, "Times New Roman");
-    if (HKEY key = OpenSettingsKey("SCR", KEY_QUERY_VALUE)) {
-        ReadInt(key, "SpeedAnimation", &s.SpeedAnimation);
-        ReadInt(key, "Pause", &s.Pause);
-        ReadInt(key, "Calendar", &s.Calendar);
-        ReadInt(key, "Rows", &s.Rows);
-        ReadInt(key, "Columns", &s.Columns);
-        ReadInt(key, "RowsRandom", &s.RowsRandom);
-        ReadInt(key, "ColumnsRandom", &s.ColumnsRandom);
-        ReadFontHeight(key, "FHeight", &s.font.lfHeight, -11);
-        DWORD raw;
-        if (ReadDwordValue(key, "FWeight", &raw))
-            s.font.lfWeight = (int)raw;
-        ReadItalic(key, "FItalic", &s.font.lfItalic);
-        ReadTextValue(key, "FName", s.font.lfFaceName, LF_FACESIZE);
-        RegCloseKey(key);
-    }
-    // Compared unsigned: a negative speed is a large number and becomes 80.
-    if ((unsigned)s.SpeedAnimation < 10)
-        s.SpeedAnimation = 10;
-    if ((unsigned)s.SpeedAnimation > 80)
-        s.SpeedAnimation = 80;
-    s.Pause = Clamp(s.Pause, 80, 3000);
-    s.Rows = Clamp(s.Rows, 1, 24);
-    s.Columns = Clamp(s.Columns, 1, 24);
+    ReadSaverSettings(kCalendarSaverRules, &gSaverSettings);
 }
 
 void SaveSaverSettings()
 {
-    HKEY key = CreateSettingsKey("SCR");
-    if (!key)
-        return;
-    const SaverSettings& s = gSaverSettings;
-    WriteDwordValue(key, "SpeedAnimation", (DWORD)s.SpeedAnimation);
-    WriteDwordValue(key, "Pause", (DWORD)s.Pause);
-    WriteDwordValue(key, "Calendar", (DWORD)s.Calendar);
-    WriteDwordValue(key, "Rows", (DWORD)s.Rows);
-    WriteDwordValue(key, "Columns", (DWORD)s.Columns);
-    WriteDwordValue(key, "RowsRandom", (DWORD)s.RowsRandom);
-    WriteDwordValue(key, "ColumnsRandom", (DWORD)s.ColumnsRandom);
-    WriteDwordValue(key, "FHeight", (DWORD)s.font.lfHeight);
-    WriteDwordValue(key, "FWeight", (DWORD)s.font.lfWeight);
-    WriteDwordValue(key, "FItalic", s.font.lfItalic);
-    WriteTextValue(key, "FName", s.font.lfFaceName);
-    RegCloseKey(key);
+    WriteSaverSettings(kCalendarSaverRules, gSaverSettings);
 }
 
 void LoadNoteFont()

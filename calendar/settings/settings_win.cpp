@@ -14,8 +14,9 @@
 #include <initializer_list>
 
 #include "base/app.h"
+#include "common/settings/registry.h"
+#include "common/win/data_folder.h"
 #include "settings/parse_int_list.h"
-#include "settings/registry.h"
 
 AppSettings gSettings = [] {
     AppSettings s{};
@@ -251,12 +252,6 @@ void LoadMonthPictureTable()
                                           ((DWORD)bytes[3] << 24));
 }
 
-bool FolderExists(const char* path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void JoinPath(const char* folder, const char* name, char* out)
 {
     char joined[MAX_PATH];
@@ -265,24 +260,12 @@ void JoinPath(const char* folder, const char* name, char* out)
     lstrcpynA(out, joined, MAX_PATH);
 }
 
-// Finds or makes the data folder; false when there is no application-data folder.
-bool FindDataFolder()
+// The data folder with the calendar's files and "online" folders in it; false
+// when there is no application-data folder.
+bool SetUpDataFolder()
 {
-    char appData[MAX_PATH];
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, appData)))
+    if (!FindDataFolder(gSettings.DataFolder))
         return false;
-    char folder[MAX_PATH];
-    JoinPath(appData, "Brantlow\\Raridavezazezud\\840 by Brantlow", folder);
-    if (!FolderExists(folder)) {
-        lstrcpynA(folder, appData, MAX_PATH);
-        for (const char* part : {"Brantlow", "Raridavezazezud", "KV840"}) {
-            JoinPath(folder, part, folder);
-            CreateDirectoryA(folder, nullptr);
-        }
-    }
-    lstrcpynA(gSettings.DataFolder, folder, MAX_PATH);
-    AppendBackslash(gSettings.DataFolder, MAX_PATH);
-
     JoinPath(gSettings.DataFolder, "onlinefotos.dat", gSettings.OnlineCatalogPath);
     JoinPath(gSettings.DataFolder, "onlinethemen.dat", gSettings.OnlineThemesPath);
     char online[MAX_PATH];
@@ -345,7 +328,7 @@ void LoadSettings()
         if (strlen(folder) < 3)
             lstrcpynA(folder, moduleFolder, MAX_PATH);
 
-    FindDataFolder();
+    SetUpDataFolder();
 
     if (gSettings.AutoStart)
         SetAutoStart(1);

@@ -1,7 +1,4 @@
-#include <windows.h>
-
-#include <shlwapi.h>
-
+#include "common/text/lang_text.h"
 #include "settings/settings.h"
 #include "text/text.h"
 
@@ -9,27 +6,7 @@ char gLangFileName[MAX_PATH];
 
 const char* GetLangText(const char* section, const char* key, const char* def)
 {
-    // Per thread: the drawing threads look texts up too.
-    static thread_local char buffer[4000];
-    if (!def)
-        def = "";
-    if (!gLangFileName[0]) {
-        lstrcpynA(buffer, def, sizeof(buffer));
-    } else {
-        char file[MAX_PATH];
-        if (!PathCombineA(file, gSettings.langFolder, gLangFileName))
-            lstrcpynA(file, gLangFileName, MAX_PATH);
-        if (GetPrivateProfileStringA(section, key, def, buffer, sizeof(buffer), file) == 0)
-            buffer[0] = 0;
-    }
-    for (char* p = buffer; p[0] && p[1]; p++) {
-        if (p[0] == '\\' && p[1] == 'n') {
-            p[0] = '\r';
-            p[1] = '\n';
-            p++;
-        }
-    }
-    return buffer;
+    return LookUpLangText(gSettings.langFolder, gLangFileName[0] ? gLangFileName : nullptr, section, key, def);
 }
 
 // A user text used as a format for one int: anything but a single %d falls

@@ -1,7 +1,10 @@
-// Checked registry reads and plain writes for the settings.
+// Checked registry reads and plain writes under the key both programs share.
 #pragma once
 
 #include <windows.h>
+
+// HKEY_CURRENT_USER: written by the installer and the calendar program, read by both.
+#define SETTINGS_KEY "Software\\Brantlow\\Desktop\\840"
 
 // A DWORD only from a 4-byte REG_DWORD; false leaves *value unchanged.
 bool ReadDwordValue(HKEY key, const char* name, DWORD* value);

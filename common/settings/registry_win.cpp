@@ -1,8 +1,6 @@
-#include "settings/registry.h"
+#include "common/settings/registry.h"
 
 #include <cstring>
-
-#include "settings/settings.h"
 
 bool ReadDwordValue(HKEY key, const char* name, DWORD* value)
 {

@@ -1,0 +1,35 @@
+#include "settings/lang_keys.h"
+
+const LangKey kLangKeys[] = {
+    {"LANGUAGE", "NAME", ""},
+    {"TABS", "SCRCONFIG", "Allgemein "},
+    {"TABS", "SCRSETTINGS", "Einstellungen "},
+    {"SCR", "SHOWKALEND", "Monats-&Kalender"},
+    {"SCR", "SPEED_H", "&Geschwindigkeit:"},
+    {"SCR", "SPEED_H3", "&Pause zwischen Animationen:"},
+    {"SCR", "SPEED_L", "langsam"},
+    {"SCR", "SPEED_L3", "kurz"},
+    {"SCR", "SPEED_S", "schnell"},
+    {"SCR", "SPEED_S3", "lang"},
+    {"SCR", "RASTERHOR", "Rasterelemente &horizontal"},
+    {"SCR", "RASTERVER", "Rasterelemente &vertikal"},
+    {"SCR", "RASTERZUFALL", "per &Zufall"},
+    {"SCR", "KALENDFONT", "Schriftart"},
+    {"HELP", "FILENAME", "840D.chm"},
+    {"HELP", "HLP_MAIN", "::html/de/index.html>main"},
+    {"HELP", "HLP_START", "::html/de/index.html>main"},
+    {"HELP", "HLP_CONFIG", "::html/de/screensaver.html>main"},
+    {"ERR", "ERR", "FEHLER!"},
+    {"ERR", "IE500",
+     "Dieses Programm funktioniert nur, wenn Microsoft Internet Explorer ab Version 5.0 installiert ist."},
+    {"ERR", "NOHELPFOUND", "Hilfedatei nicht gefunden!"},
+    {"ALARM", "MO", "Mo "},
+    {"ALARM", "DI", "Di "},
+    {"ALARM", "MI", "Mi "},
+    {"ALARM", "DO", "Do "},
+    {"ALARM", "FR", "Fr "},
+    {"ALARM", "SA", "Sa "},
+    {"ALARM", "SO", "So "},
+};
+
+const int kLangKeyCount = (int)(sizeof(kLangKeys) / sizeof(kLangKeys[0]));
